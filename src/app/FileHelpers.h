@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace brindlecast {
+
+/// True when something is at the exact path; every failure (empty path, missing folder) is false.
+bool FileExists(const QString& path);
+
+/// Removes one file; a missing, locked or otherwise undeletable file is silently left alone.
+void DeleteFileQuietly(const QString& path);
+
+/// The folder of the running program, without a trailing separator.
+QString ProgramFolder();
+
+/// The program's working-file folder: $TEMP when it names a writable folder, otherwise the
+/// platform's temporary folder (never the root of the file system).
+QString TempFolder();
+
+/// Creates `path` afresh for this run and writes `bytes` into it. Whatever is at the path (a
+/// left-over file, a planted file or a link) is removed first; the new file is created
+/// exclusively, without following links, readable by its owner only. Throws std::runtime_error
+/// with a readable description when the file cannot be written completely.
+void WriteFreshFile(const QString& path, const QByteArray& bytes);
+
+} // namespace brindlecast

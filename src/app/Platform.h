@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+namespace brindlecast {
+
+/// The clipboard's picture slot.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual void setPicture(const QImage& picture) = 0;
+    /// The clipboard's picture in `format` (0: whatever picture it holds); nothing when the
+    /// clipboard holds no picture or cannot be read right now.
+    virtual std::optional<QImage> picture(int format) = 0;
+};
+
+/// Starts outside programs without waiting for them.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void openUrl(const QString& url) = 0;
+};
+
+/// A source of random fractions in [0, 1).
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    /// Re-seeds the generator from the time of day (seconds since midnight).
+    virtual void randomize() = 0;
+    virtual double next() = 0;
+};
+
+/// The common save dialog.
+class SaveDialog {
+public:
+    virtual ~SaveDialog() = default;
+    QString FileName;
+    QString DialogTitle;
+    /// "description|pattern"
+    QString Filter;
+    /// Shows the dialog; FileName holds the chosen path afterwards (empty when cancelled).
+    virtual void ShowSave() = 0;
+};
+
+} // namespace brindlecast

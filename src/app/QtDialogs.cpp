@@ -1,0 +1,54 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace brindlecast {
+
+int QtMessageBoxes::MsgBox(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? ProgramTitle() : title);
+    // Boxes were written with CR LF and lone CR line ends; Qt breaks lines on LF only.
+    QString text = prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(text);
+    const int buttons = style & 0x0F;
+    const int icon = style & 0x70;
+    if (icon == MsgStyle::Exclamation)
+        box.setIcon(QMessageBox::Warning);
+    if (buttons == MsgStyle::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int result = box.exec();
+    if (result == QMessageBox::Yes)
+        return MsgAnswer::Yes;
+    if (result == QMessageBox::No)
+        return MsgAnswer::No;
+    return MsgAnswer::Ok;
+}
+
+void QtSaveDialog::ShowSave() {
+    // "description|pattern" pairs become "description (pattern)" entries; Qt reads the pattern
+    // from the brackets, and our descriptions already end with them.
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i];
+    QFileDialog dialog(QApplication::activeWindow(), DialogTitle, QString(),
+                       filters.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(QString());
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    FileName = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().constFirst()
+                   : QString();
+}
+
+} // namespace brindlecast

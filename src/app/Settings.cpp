@@ -1,0 +1,46 @@
+#include "Settings.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace brindlecast {
+
+QString SettingsFilePath(const QString& app) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + app + QStringLiteral(".ini");
+}
+
+static QString keyPath(const QString& section, const QString& key) {
+    return section + QLatin1Char('/') + key;
+}
+
+QString GetSetting(const QString& app, const QString& section, const QString& key,
+                   const QString& defaultValue) {
+    const QSettings store(SettingsFilePath(app), QSettings::IniFormat);
+    const QVariant value = store.value(keyPath(section, key));
+    if (!value.isValid())
+        return defaultValue;
+    // A hand-edited value with an unquoted comma reads back as a list; it was one text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+bool SaveSetting(const QString& app, const QString& section, const QString& key,
+                 const QString& value) {
+    const QString path = SettingsFilePath(app);
+    QSettings::Status status;
+    {
+        QSettings store(path, QSettings::IniFormat);
+        store.setValue(keyPath(section, key), value);
+        store.sync();
+        status = store.status();
+    }
+    // A file that did not parse keeps reporting a format error although the rewrite, which drops
+    // the unreadable lines, went through; the value read back tells.
+    if (status == QSettings::FormatError)
+        return QSettings(path, QSettings::IniFormat).value(keyPath(section, key)) == value;
+    return status == QSettings::NoError;
+}
+
+} // namespace brindlecast

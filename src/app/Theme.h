@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace brindlecast {
+
+/// The skin file's place relative to the program folder.
+inline constexpr const char* SkinFile = "/x/o.cjs";
+/// The hand cursor's place relative to the program folder.
+inline constexpr const char* HandCursorFile = "/HAND-M.CUR";
+
+/// When `programFolder`/x/o.cjs is a normal, visible file: gives `form` and its frames, options,
+/// labels and picture boxes the button-face colour, then applies the file as a style sheet.
+/// Does nothing without the file; throws when the file cannot be read.
+void ApplySkin(QWidget* form, const QString& programFolder);
+
+/// Gives `window` and its frames, options, check boxes and labels the button-face colour.
+void SetButtonFaceColors(QWidget* window);
+
+/// Widgets that play the part of picture boxes carry this dynamic property set to true, so
+/// that the colour procedures can tell them from labels.
+inline constexpr const char* PictureBoxProperty = "pictureBox";
+
+} // namespace brindlecast

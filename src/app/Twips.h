@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QRect>
+#include <cmath>
+
+namespace brindlecast {
+
+/// Layouts are given in twips (1/1440 inch); a logical pixel is 15 twips.
+inline constexpr int TwipsPerPixel = 15;
+
+constexpr int twipsToPixels(int twips) {
+    return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
+}
+constexpr int pixelsToTwips(int pixels) {
+    return pixels * TwipsPerPixel;
+}
+
+inline QRect twipsRect(int left, int top, int width, int height) {
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+
+/// Rounds to the nearest integer, halves to even (the rounding of every conversion here).
+inline long long roundHalfEven(double value) {
+    return std::llrint(value);
+}
+
+} // namespace brindlecast

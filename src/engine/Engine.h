@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+// The surface that generation drives. It mirrors the handful of word-processor automation calls
+// the generation run makes, one virtual call per automation call, so that the run reads like its
+// numbered steps and a second back-end (Word through COM) is a new folder, not a rewrite.
+namespace brindlecast::engine {
+
+/// Any failure of the engine; what() is a sentence a user can read.
+class EngineError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// The "Replace" argument of a find's Execute.
+enum class Replace { None = 0, One = 1, All = 2 };
+
+/// A range's find object. Settings persist between calls, as they do in the word processor.
+/// Matching is literal (no wildcards, no escape sequences): the replacement text is inserted
+/// exactly as given, whatever its length or characters.
+class Find {
+public:
+    virtual ~Find() = default;
+    virtual void clearFormatting() = 0;
+    /// Find.Replacement.ClearFormatting
+    virtual void clearReplacementFormatting() = 0;
+    virtual void setText(const QString& text) = 0;
+    /// Find.Replacement.Text
+    virtual void setReplacementText(const QString& text) = 0;
+    virtual void setForward(bool forward) = 0;
+    virtual void setWrap(int wrap) = 0;
+    virtual void setFormat(bool format) = 0;
+    virtual void setMatchCase(bool matchCase) = 0;
+    virtual void setMatchWholeWord(bool wholeWord) = 0;
+    virtual void setMatchWildcards(bool wildcards) = 0;
+    virtual void setMatchSoundsLike(bool soundsLike) = 0;
+    virtual void setMatchAllWordForms(bool allWordForms) = 0;
+    /// Execute with the settings made so far.
+    virtual void execute(Replace replace) = 0;
+    /// Execute with this find text and replacement; every other setting keeps its value.
+    virtual void execute(const QString& findText, const QString& replaceWith, Replace replace) = 0;
+};
+
+/// A story range, the selection, a shape's text or the whole main text.
+class Range {
+public:
+    virtual ~Range() = default;
+    virtual Find& find() = 0;
+    /// Puts a picture of the range's first page on the clipboard.
+    virtual void copyAsPicture() = 0;
+};
+
+/// A floating shape (text box or drawing shape) of the document.
+class Shape {
+public:
+    virtual ~Shape() = default;
+    /// TextFrame.HasText
+    virtual bool hasText() = 0;
+    /// TextFrame.TextRange
+    virtual Range& textRange() = 0;
+};
+
+/// An open document. Ranges and shapes it hands out stay valid until it is closed.
+class Document {
+public:
+    virtual ~Document() = default;
+    /// Every story of the document: main text, headers and footers, notes, text boxes.
+    virtual std::vector<Range*> storyRanges() = 0;
+    virtual std::vector<Shape*> shapes() = 0;
+    /// The whole main text.
+    virtual Range& range() = 0;
+    /// Writes the document in the word processor's default format (Word 97-2003 .doc).
+    virtual void saveAs(const QString& path) = 0;
+    /// Closes the document without saving it again.
+    virtual void close() = 0;
+};
+
+/// One automation session ("Word.Application"). Destroying it without quit() also ends it.
+class Application {
+public:
+    virtual ~Application() = default;
+    /// Documents.Open. The document is owned by the application and becomes the active one.
+    virtual Document& open(const QString& path, bool readOnly) = 0;
+    /// The selection of the active document; its find covers the main text.
+    virtual Range& selection() = 0;
+    virtual void setDisplayAlerts(bool displayAlerts) = 0;
+    virtual Document& activeDocument() = 0;
+    /// Closes every document of this session.
+    virtual void quit() = 0;
+};
+
+/// Creates automation sessions: CreateObject("Word.Application").
+class Engine {
+public:
+    virtual ~Engine() = default;
+    /// Throws EngineError when no session can be had (engine missing, failing to start).
+    virtual std::unique_ptr<Application> createApplication() = 0;
+};
+
+/// The size of the page picture that Range::copyAsPicture puts on the clipboard: the page's
+/// width in logical pixels at zoom 1, and how many device pixels each logical pixel gets. The
+/// picture records its resolution (96 dpi times the scale) so that its size in twips is known.
+struct PictureSize {
+    int logicalWidth = 580;
+    int scale = 2;
+};
+
+} // namespace brindlecast::engine

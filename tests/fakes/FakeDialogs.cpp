@@ -1,0 +1,43 @@
+#include "FakeDialogs.h"
+
+namespace brindlecast::fakes {
+
+int FakeMessageBoxes::MsgBox(const QString& prompt, int style, const QString& title) {
+    shown.push_back({prompt, style, title.isEmpty() ? ProgramTitle() : title});
+    if (whileOpen)
+        whileOpen(shown.back());
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return (style & 0x0F) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+}
+
+void FakeSaveDialog::ShowSave() {
+    shown.push_back({FileName, DialogTitle, Filter});
+    FileName.clear();
+    if (!answers.empty()) {
+        FileName = answers.front();
+        answers.pop_front();
+    }
+}
+
+std::optional<QImage> FakeClipboard::picture(int /*format*/) {
+    ++requests;
+    if (busyRequests > 0) {
+        --busyRequests;
+        return std::nullopt;
+    }
+    return mPicture;
+}
+
+double FakeRandom::next() {
+    if (!fractions.empty()) {
+        mLast = fractions.front();
+        fractions.pop_front();
+    }
+    return mLast;
+}
+
+} // namespace brindlecast::fakes

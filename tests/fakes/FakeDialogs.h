@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/MessageBoxes.h"
+#include "app/Platform.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+namespace brindlecast::fakes {
+
+/// One message box as it was shown.
+struct ShownBox {
+    QString prompt;
+    int style;
+    QString title; // as the user saw it: the program-wide title when none was given
+};
+
+/// Records every box and answers from a queue (OK, or the style's first answer, when empty).
+class FakeMessageBoxes final : public MessageBoxes {
+public:
+    int MsgBox(const QString& prompt, int style, const QString& title) override;
+    std::vector<ShownBox> shown;
+    std::deque<int> answers;
+    /// Runs while the box is "open", like the nested event loop of a real box.
+    std::function<void(const ShownBox&)> whileOpen;
+};
+
+/// Answers ShowSave with queued paths (empty = cancelled) and records its settings.
+class FakeSaveDialog final : public SaveDialog {
+public:
+    void ShowSave() override;
+    std::deque<QString> answers;
+    struct Shown {
+        QString fileName, dialogTitle, filter;
+    };
+    std::vector<Shown> shown;
+};
+
+/// An in-process clipboard that can pretend to be busy for a number of requests.
+class FakeClipboard final : public Clipboard {
+public:
+    void setPicture(const QImage& picture) override { mPicture = picture; }
+    std::optional<QImage> picture(int format) override;
+    int busyRequests = 0;
+    int requests = 0;
+
+private:
+    std::optional<QImage> mPicture;
+};
+
+class FakeShell final : public Shell {
+public:
+    void openUrl(const QString& url) override { opened << url; }
+    QStringList opened;
+};
+
+/// Draws the queued fractions in turn, then repeats the last one.
+class FakeRandom final : public RandomSource {
+public:
+    void randomize() override { ++reseeds; }
+    double next() override;
+    std::deque<double> fractions;
+    int reseeds = 0;
+
+private:
+    double mLast = 0.5;
+};
+
+} // namespace brindlecast::fakes
