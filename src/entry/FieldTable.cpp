@@ -1,0 +1,64 @@
+#include "FieldTable.h"
+
+namespace brindlecast {
+
+namespace {
+// Label tops of the successive rows of a frame.
+constexpr int Row1 = 360, Row2 = 795, Row3 = 1275, Row4 = 1755, Row5 = 2235, Row6 = 2715;
+} // namespace
+
+const std::array<FieldSpec, FieldCount>& Fields() {
+    using F = FieldFrame;
+    static const std::array<FieldSpec, FieldCount> fields{{
+        {"Title/Headline:", F::Header, "[NLTITLE]", 1, {1560, 285, 6015, 345}, 240, Row1},
+        {"Subtitle:", F::Header, "[NLSUBTITLE]", 2, {1560, 720, 6015, 345}, 240, Row2},
+        {"Issue/Edition No.:", F::Header, "[ISSUENO]", 4, {4800, 1200, 615, 375}, 3240, Row3},
+        {" Volume No.:", F::Header, "[VOLNO]", 5, {6960, 1200, 615, 375}, 5760, Row3},
+        {"Sender Name:", F::Sender, "[SENDERNAME]", 6, {1680, 285, 5895, 345}, 240, Row1},
+        {"Company Name:", F::Sender, "[COMPANYNAME]", 7, {1680, 720, 5895, 345}, 240, Row2},
+        {"Street Address:", F::Sender, "[STREETADDRESS]", 8, {1680, 1200, 5895, 345}, 240, Row3},
+        {"City, State Zip:", F::Sender, "[CITYSTZIP]", 9, {1680, 1680, 5895, 345}, 240, Row4},
+        {"Phone No:", F::Sender, "[OFFICENO]", 10, {1680, 2160, 2415, 345}, 240, Row5},
+        {"Fax No:", F::Sender, "[FAXNO]", 11, {5280, 2160, 2295, 345}, 4320, Row5},
+        {"Email Address:", F::Sender, "[EMAILADDRESS]", 12, {1680, 2640, 2415, 345}, 240, Row6},
+        {"Website:", F::Sender, "[WEBSITE]", 13, {5280, 2640, 2295, 345}, 4320, Row6},
+        {"Recipient Name:", F::Recipient, "[RECIPIENTNAME]", 14, {1680, 285, 5895, 345}, 240, Row1},
+        {"Company Name:", F::Recipient, "[COMPANYNAME2]", 15, {1680, 720, 5895, 345}, 240, Row2},
+        {"Street Address:",
+         F::Recipient,
+         "[STREETADDRESS2]",
+         16,
+         {1680, 1200, 5895, 345},
+         240,
+         Row3},
+        {"City, State Zip:", F::Recipient, "[CITYSTZIP2]", 17, {1680, 1680, 5895, 345}, 240, Row4},
+        {nullptr, F::Header, "[MONTHYEAR]", 0, {2520, 1290, 495, 375}, 0, 0},
+    }};
+    return fields;
+}
+
+QString FieldKey(int index) {
+    return QStringLiteral("Text1_") + QString::number(index);
+}
+
+QString SampleValue(int index) {
+    static const char* const samples[MonthYearField] = {"Quillmark Newsletter",
+                                                        "Software News",
+                                                        "2",
+                                                        "1",
+                                                        "Dana Hollis",
+                                                        "Quillmark",
+                                                        "41 Harbor View Rd",
+                                                        "Millbrook VT 05401",
+                                                        "555-010-4400",
+                                                        "555-010-4401",
+                                                        "dana.hollis@quillmark.example",
+                                                        "www.quillmark.example",
+                                                        "Vered Iziva",
+                                                        "Devuvad",
+                                                        "912 Stratford Ct",
+                                                        "Del Mar CA 92014"};
+    return index >= 0 && index < MonthYearField ? QString::fromUtf8(samples[index]) : QString();
+}
+
+} // namespace brindlecast

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <array>
+
+namespace brindlecast {
+
+/// The frames of the main window that hold fields.
+enum class FieldFrame { Header, Sender, Recipient };
+
+/// One newsletter field: its label, frame, placeholder and place in the main window.
+struct FieldSpec {
+    const char* label; // nullptr for the hidden month-year field
+    FieldFrame frame;
+    const char* tag; // the placeholder it replaces in the templates
+    int focusOrder;  // 0: never takes the focus
+    QRect twips;     // left, top, width, height relative to the frame
+    int labelLeft;   // twips, relative to the frame
+    int labelTop;
+};
+
+inline constexpr int FieldCount = 17;
+inline constexpr int MonthYearField = 16;
+
+/// The placeholder that takes the issue date.
+inline constexpr const char* IssueDatePlaceholder = "[IssueDate]";
+
+/// The field table in index order: the contract between the main window and the templates.
+const std::array<FieldSpec, FieldCount>& Fields();
+
+/// The settings key of a field: "Text1_" followed by its index.
+QString FieldKey(int index);
+
+/// The settings key of the issue date.
+inline constexpr const char* IssueDateKey = "DateTimePicker1";
+
+/// The sample value of field `index` (0 to 15).
+QString SampleValue(int index);
+
+} // namespace brindlecast
