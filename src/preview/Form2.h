@@ -1,0 +1,107 @@
+#pragma once
+
+#include "ZoomModel.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QGroupBox;
+class QMouseEvent;
+class QPushButton;
+class QScrollBar;
+
+namespace brindlecast {
+
+struct Services;
+class PictureBox;
+class WindowPointer;
+
+/// The preview window: the newsletter picture in a scrollable, zoomable viewport that can be
+/// dragged, saving the working document under a name of the user's choosing, and the way back
+/// to the main form. From the hand-over on it owns the working document and deletes it on
+/// "< Back" and on closing.
+///
+/// The caller owns the window; it is a top-level window of its own, not a child of the main
+/// form, so that hiding the main form leaves it on screen.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    /// Builds the window and runs its load.
+    Form2(Services& services, QWidget* mainForm);
+    ~Form2() override;
+
+    /// The working document, written by generation before showing the window.
+    QString mWordFile;
+
+    /// Hands over the picture to preview; a null image previews an empty page. The next
+    /// activation initialises the preview for it.
+    void setPicture(const QImage& picture);
+
+    /// Repaints the preview at the current zoom factor.
+    void RedrawImage();
+    /// Sets a bar to `percent` of its range; a percentage outside 0..100 is ignored.
+    void SetHScrollbarByPercent(QScrollBar* HScrollbar, int percent);
+    void SetVScrollbarByPercent(QScrollBar* VScrollbar, int percent);
+
+    /// The zoom factor and the sizes it gives (twips).
+    const ZoomState& zoomState() const { return mZoomState; }
+    /// Twips per unit of the horizontal and vertical bar; 0 while a bar is disabled.
+    int hStep() const { return mHStep; }
+    int vStep() const { return mVStep; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLayout();
+    void Form_Load();
+    void Form_Activate();
+    void Form_QueryUnload();
+    void Form_Unload();
+
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton6_Click();
+    void PushButton8_Click();
+    void HScroll1_Change(int value);
+    void VScroll1_Change(int value);
+    void Picture1_MouseDown(QMouseEvent* event);
+    void Picture1_MouseMove(QMouseEvent* event);
+    void Picture1_MouseUp(QMouseEvent* event);
+
+    void ZoomStep(int direction);
+    void SetZoom(float factor);
+    void SetupScrollbars();
+    void setBarByPercent(QScrollBar* bar, int percent);
+
+    Services& mServices;
+    QPointer<QWidget> mMainForm;
+
+    QWidget* Picture2 = nullptr;
+    PictureBox* Picture1 = nullptr;
+    PictureBox* Zoom_Ori = nullptr;
+    QScrollBar* HScroll1 = nullptr;
+    QScrollBar* VScroll1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    WindowPointer* mPointer = nullptr;
+
+    float mAnchorX = 0.0f;
+    float mAnchorY = 0.0f;
+    int mHStep = 0;
+    int mVStep = 0;
+    ZoomState mZoomState;
+    bool mFirstActivate = true;
+    bool mPlaced = false;
+};
+
+} // namespace brindlecast
