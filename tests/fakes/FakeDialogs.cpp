@@ -1,5 +1,7 @@
 #include "FakeDialogs.h"
 
+#include <cmath>
+
 namespace brindlecast::fakes {
 
 int FakeMessageBoxes::MsgBox(const QString& prompt, int style, const QString& title) {
@@ -34,9 +36,12 @@ std::optional<QImage> FakeClipboard::picture(int /*format*/) {
 
 double FakeRandom::next() {
     if (!fractions.empty()) {
-        mLast = fractions.front();
+        const double fraction = fractions.front();
         fractions.pop_front();
+        return fraction;
     }
+    // A fixed, well-spread sequence, so that repeated draws still differ.
+    mLast = std::fmod(mLast + 0.6180339887, 1.0);
     return mLast;
 }
 

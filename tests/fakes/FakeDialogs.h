@@ -56,7 +56,7 @@ public:
     QStringList opened;
 };
 
-/// Draws the queued fractions in turn, then repeats the last one.
+/// Draws the queued fractions in turn, then a fixed sequence.
 class FakeRandom final : public RandomSource {
 public:
     void randomize() override { ++reseeds; }
@@ -65,7 +65,7 @@ public:
     int reseeds = 0;
 
 private:
-    double mLast = 0.5;
+    double mLast = 0.0;
 };
 
 } // namespace brindlecast::fakes

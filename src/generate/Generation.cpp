@@ -1,0 +1,207 @@
+#include "Generation.h"
+
+#include "TemplateStore.h"
+#include "WorkingFiles.h"
+#include "app/ErrorTrap.h"
+#include "app/FileHelpers.h"
+#include "app/Platform.h"
+#include "engine/Engine.h"
+#include "entry/DateTexts.h"
+#include "entry/FieldTable.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <stdexcept>
+
+namespace brindlecast {
+
+namespace {
+
+const QString Form = QStringLiteral("Form1");
+
+// The find settings of a literal, case-insensitive replace-all over the whole range.
+void replaceAll(engine::Range& range, const QString& tag, const QString& value) {
+    range.find().clearFormatting();
+    range.find().clearReplacementFormatting();
+    engine::Find& find = range.find();
+    find.setText(tag);
+    find.setReplacementText(value);
+    find.setForward(true);
+    find.setWrap(1);
+    find.setFormat(false);
+    find.setMatchCase(false);
+    find.setMatchWholeWord(false);
+    find.setMatchWildcards(false);
+    find.setMatchSoundsLike(false);
+    find.setMatchAllWordForms(false);
+    range.find().execute(engine::Replace::All);
+}
+
+// Ends a session whose work is over or failed; a session that is already gone is not news.
+void quitQuietly(std::unique_ptr<engine::Application>& application) {
+    if (!application)
+        return;
+    try {
+        application->quit();
+    } catch (...) {
+    }
+    application.reset();
+}
+
+} // namespace
+
+QString DocumentValue(const QString& fieldText) {
+    QString value = fieldText;
+    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    for (const QChar lineBreak :
+         {QChar(u'\n'), QChar(u'\r'), QChar(0x2028), QChar(0x2029), QChar(0x0B), QChar(0x0C)})
+        value.replace(lineBreak, QLatin1Char(' '));
+    return value;
+}
+
+Generation::Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
+                       RandomSource& random, std::function<void()> processEvents)
+    : mEngine(engine)
+    , mBoxes(boxes)
+    , mClipboard(clipboard)
+    , mRandom(random)
+    , mProcessEvents(std::move(processEvents)) {}
+
+GenerationOutcome Generation::run(const GenerationInput& input) {
+    Trap trap{mBoxes, Form, QStringLiteral("PushButton6_Click")};
+    GenerationOutcome outcome;
+    const auto tag = [](int index) { return QString::fromLatin1(Fields()[index].tag); };
+    const auto value = [&](int index) { return DocumentValue(input.fieldText(index)); };
+    const auto issueDate = [&] { return IssueDateText(input.issueDate().date()); };
+    const QString issueDateTag = QString::fromLatin1(IssueDatePlaceholder);
+
+    // Extraction: the template is always written afresh, so a left-over or planted file at the
+    // path is never what the engine opens.
+    QByteArray templateBytes;
+    if (!trap.step(40,
+                   [&] { templateBytes = LoadTemplateResource(TemplateResourceId(input.look)); }))
+        return outcome;
+    const QString templatePath = TemplatePath();
+    mProcessEvents();
+    if (!trap.step(50, [&] { WriteFreshFile(templatePath, templateBytes); }))
+        return outcome;
+
+    std::unique_ptr<engine::Application> application;
+    engine::Document* document = nullptr;
+    bool ok = trap.step(60, [&] { application = mEngine.createApplication(); }) &&
+              trap.step(70, [&] { document = &application->open(templatePath, true); });
+
+    ok = ok && trap.step(80, [&] {
+        for (int i = 0; i < FieldCount; ++i)
+            for (engine::Range* story : document->storyRanges())
+                replaceAll(*story, tag(i), value(i));
+    });
+    ok = ok &&
+         trap.step(90, [&] { replaceAll(application->selection(), issueDateTag, issueDate()); });
+    ok = ok && trap.step(100, [&] {
+        for (engine::Shape* shape : document->shapes()) {
+            if (!shape->hasText())
+                continue;
+            for (int i = 0; i < FieldCount; ++i)
+                shape->textRange().find().execute(tag(i), value(i), engine::Replace::All);
+            shape->textRange().find().execute(issueDateTag, issueDate(), engine::Replace::All);
+        }
+    });
+    if (ok)
+        outcome.workingDocument = saveWorkingDocument(trap, *document);
+    if (ok && !outcome.workingDocument.isEmpty()) {
+        trap.step(130, [&] { application->setDisplayAlerts(false); });
+        trap.step(140, [&] { document->close(); });
+    }
+    document = nullptr;
+    quitQuietly(application);
+    DeleteFileQuietly(templatePath);
+
+    if (!outcome.workingDocument.isEmpty())
+        outcome.pictureMade = SaveDocAsJPG(outcome.workingDocument);
+    return outcome;
+}
+
+QString Generation::saveWorkingDocument(Trap& trap, engine::Document& document) {
+    QString path;
+    trap.step(120, [&] {
+        // The engine writes into a folder private to this run; the working document itself is
+        // then created afresh by us, so nothing planted at its path is followed or reused.
+        QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-XXXXXX"));
+        if (!scratch.isValid())
+            throw std::runtime_error(QStringLiteral("Cannot create a working folder in %1")
+                                         .arg(TempFolder())
+                                         .toStdString());
+        const QString draft = scratch.filePath(QStringLiteral("newsletter.doc"));
+        document.saveAs(draft);
+        QFile saved(draft);
+        if (!saved.open(QIODevice::ReadOnly))
+            throw std::runtime_error(
+                QStringLiteral("The document engine did not save the newsletter").toStdString());
+        const QByteArray bytes = saved.readAll();
+        const QString target = WorkingDocumentPath(TempFolder(), mRandom);
+        WriteFreshFile(target, bytes);
+        path = target;
+    });
+    return path;
+}
+
+bool Generation::SaveDocAsJPG(const QString& wordFile) {
+    Trap trap{mBoxes, Form, QStringLiteral("SaveDocAsJPG")};
+    std::unique_ptr<engine::Application> application;
+    engine::Document* document = nullptr;
+    QImage picture;
+    bool ok = trap.step(10, [&] { application = mEngine.createApplication(); }) &&
+              trap.step(20, [&] { document = &application->open(wordFile, false); }) &&
+              trap.step(30, [&] { document->range().copyAsPicture(); });
+    ok = ok && trap.step(40, [&] {
+        picture = GetClipboardPicture(mClipboard, 0);
+        if (picture.isNull())
+            throw std::runtime_error("The clipboard holds no picture of the newsletter");
+    });
+    ok = ok && trap.step(50, [&] {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!picture.save(&buffer, "BMP"))
+            throw std::runtime_error("Cannot convert the preview picture");
+        WriteFreshFile(PreviewBitmapPath(), bytes);
+    });
+    if (document)
+        trap.step(60, [&] { application->activeDocument().close(); });
+    quitQuietly(application);
+    return ok;
+}
+
+QString WordMissingAdvice() {
+    const QString separator = QStringLiteral("\r\n\r\n");
+    return QStringList{
+        QStringLiteral("Error 842001. A normal instance of Word could not be created."),
+        QStringLiteral("1. Please make sure Word is installed on this computer."),
+        QStringLiteral("2. Please open Word normally and make sure a blank document opens "
+                       "immediately without any interrupting window (such as an Word file "
+                       "recovery window)."),
+        QStringLiteral("3. Please make sure that when you double-click on a DOC or DOCX file "
+                       "that Word opens normally without any interrupting messages."),
+        QStringLiteral("4. All versions of Word are supported by this software except for the "
+                       "rare Word Starter and Student editions.")}
+        .join(separator);
+}
+
+bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
+                        const std::function<void()>& endProgram) {
+    std::unique_ptr<engine::Application> application;
+    try {
+        application = engine.createApplication();
+    } catch (...) {
+        boxes.MsgBox(WordMissingAdvice(), MsgStyle::OkOnly);
+        endProgram();
+        return false;
+    }
+    quitQuietly(application);
+    return true;
+}
+
+} // namespace brindlecast

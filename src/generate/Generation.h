@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+#include <functional>
+
+namespace brindlecast {
+
+class Clipboard;
+class MessageBoxes;
+class RandomSource;
+class Trap;
+namespace engine {
+class Document;
+class Engine;
+} // namespace engine
+
+/// What a generation run reads from the main window. Values are read afresh for every call,
+/// as the window may process events (and the user type) while an error box is open.
+struct GenerationInput {
+    int look = 1;
+    std::function<QString(int index)> fieldText;
+    std::function<QDateTime()> issueDate;
+};
+
+/// What a run leaves for the hand-over to the preview.
+struct GenerationOutcome {
+    /// The saved working document; empty when the run could not save one.
+    QString workingDocument;
+    /// True when the preview bitmap was written in this run.
+    bool pictureMade = false;
+};
+
+/// A field value as it goes into the document: exactly as typed, except that a line break
+/// pasted into a one-line field becomes a blank.
+QString DocumentValue(const QString& fieldText);
+
+/// The generation run from extraction to the preview bitmap, on the engine interface, with the
+/// error boxes of the main window's "Start Creating Template" handler.
+class Generation {
+public:
+    Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
+               RandomSource& random, std::function<void()> processEvents);
+
+    /// Extraction, the three replacement passes, saving the working document, and the preview
+    /// bitmap. A failure shows one error box; engine steps after an engine failure are skipped
+    /// rather than each reporting again.
+    GenerationOutcome run(const GenerationInput& input);
+
+    /// Renders the working document's first page to the preview bitmap through a second engine
+    /// session and the clipboard. Returns true when the bitmap was written.
+    bool SaveDocAsJPG(const QString& wordFile);
+
+private:
+    QString saveWorkingDocument(Trap& trap, engine::Document& document);
+
+    engine::Engine& mEngine;
+    MessageBoxes& mBoxes;
+    Clipboard& mClipboard;
+    RandomSource& mRandom;
+    std::function<void()> mProcessEvents;
+};
+
+/// Starts and quits one engine session. When none can be had, shows the numbered advice and
+/// calls `endProgram`; returns whether the program may go on.
+bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
+                        const std::function<void()>& endProgram);
+
+/// The advice shown when the engine cannot be started.
+QString WordMissingAdvice();
+
+} // namespace brindlecast

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+namespace brindlecast {
+
+class Clipboard;
+class RandomSource;
+
+/// A free working-document path in `folder`: "tarvik", eight digits 1-9, ".doc".
+QString WorkingDocumentPath(const QString& folder, RandomSource& random);
+
+/// The preview picture's path in the working-file folder.
+QString PreviewBitmapPath();
+
+/// The clipboard's picture, asking up to 1000 times while the clipboard is busy; a null image
+/// when none could be had.
+QImage GetClipboardPicture(Clipboard& clipboard, int format);
+
+} // namespace brindlecast

@@ -1,0 +1,254 @@
+#include "generate/Generation.h"
+
+#include "app/FileHelpers.h"
+#include "app/MessageBoxes.h"
+#include "entry/FieldTable.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakeEngine.h"
+#include "generate/TemplateStore.h"
+#include "generate/WorkingFiles.h"
+#include "support/Isolated.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <stdexcept>
+
+namespace brindlecast {
+namespace {
+
+using fakes::FakeDocumentModel;
+
+class GenerationTest : public testing::Isolated {
+protected:
+    void SetUp() override {
+        Isolated::SetUp();
+        for (int i = 0; i < FieldCount; ++i)
+            values[size_t(i)] = QStringLiteral("value%1").arg(i);
+        input.look = 1;
+        input.fieldText = [this](int index) { return values[size_t(index)]; };
+        input.issueDate = [] { return QDateTime(QDate(2026, 12, 8), QTime(9, 30)); };
+    }
+
+    GenerationOutcome run() { return generation.run(input); }
+
+    fakes::FakeMessageBoxes boxes;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeEngine engine{clipboard};
+    fakes::FakeRandom random;
+    int eventPasses = 0;
+    Generation generation{engine, boxes, clipboard, random, [this] { ++eventPasses; }};
+    std::array<QString, FieldCount> values;
+    GenerationInput input;
+};
+
+TEST_F(GenerationTest, FillsEveryPassAndSavesAFreshWorkingDocument) {
+    engine.templateModel = FakeDocumentModel{
+        {"Main [NLTitle] on [IssueDate] from [CitySTZIP] to [CITYSTZIP2]",
+         "Header [Issueno] [IssueDate]"},
+        {"[Sendername] of [cOMPANYNAME] for [COMPANYNAME2] on [issuedate] [Article Author]", ""}};
+    const GenerationOutcome outcome = run();
+
+    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
+    ASSERT_FALSE(outcome.workingDocument.isEmpty());
+    EXPECT_TRUE(
+        QRegularExpression("^" + QRegularExpression::escape(temp()) + "/tarvik[1-9]{8}\\.doc$")
+            .match(outcome.workingDocument)
+            .hasMatch());
+    const auto saved = fakes::FakeEngine::readSaved(outcome.workingDocument);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->stories[0], "Main value0 on Tuesday, December 8, 2026 from value7 to value15");
+    // The issue date is filled through the selection only: other stories keep the placeholder.
+    EXPECT_EQ(saved->stories[1], "Header value2 [IssueDate]");
+    EXPECT_EQ(saved->shapes[0],
+              "value4 of value5 for value13 on Tuesday, December 8, 2026 [Article Author]");
+    EXPECT_EQ(saved->shapes[1], "");
+
+    // The template went as the look's bytes, read-only, and is gone again.
+    ASSERT_EQ(engine.openedForeignFiles.size(), 1u);
+    EXPECT_EQ(engine.openedForeignFiles[0], LoadTemplateResource(101));
+    EXPECT_TRUE(engine.log.contains("open " + TemplatePath() + " ro"));
+    EXPECT_FALSE(FileExists(TemplatePath()));
+    EXPECT_EQ(eventPasses, 1);
+    EXPECT_EQ(engine.liveApplications, 0);
+
+    // The picture was made through a second session on the working document.
+    EXPECT_TRUE(outcome.pictureMade);
+    const QImage picture(PreviewBitmapPath(), "BMP");
+    EXPECT_EQ(picture.size(), engine.pictureSize);
+    EXPECT_NEAR(picture.dotsPerMeterX() * 0.0254, 192, 1);
+    const qsizetype firstQuit = engine.log.indexOf("quit");
+    EXPECT_LT(engine.log.indexOf("saveAs"), engine.log.indexOf("displayAlerts"));
+    EXPECT_LT(engine.log.indexOf("displayAlerts"), engine.log.indexOf("close"));
+    EXPECT_LT(engine.log.indexOf("close"), firstQuit);
+    EXPECT_EQ(engine.log.indexOf("create", 1), firstQuit + 1);
+    EXPECT_EQ(engine.log[firstQuit + 2], "open " + outcome.workingDocument + " rw");
+    EXPECT_EQ(engine.log.mid(firstQuit + 3), QStringList({"range copyAsPicture", "close", "quit"}));
+}
+
+TEST_F(GenerationTest, FieldsAreFilledInIndexOrderWithValuesAsTyped) {
+    engine.templateModel = FakeDocumentModel{{"[NLTITLE]|[FAXNO]"}, {"[NLTITLE]"}};
+    values[0] = "By [SenderName] & $1 ^p \\";
+    values[4] = "Dana";
+    values[9] = "line one\nline two\r\nthree\u2029four";
+    const GenerationOutcome outcome = run();
+    const auto saved = fakes::FakeEngine::readSaved(outcome.workingDocument);
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->stories[0], "By Dana & $1 ^p \\|line one line two three four");
+    EXPECT_EQ(saved->shapes[0], "By Dana & $1 ^p \\");
+}
+
+TEST_F(GenerationTest, EachLookWritesItsOwnTemplate) {
+    for (int look = LookCount; look >= 1; --look) {
+        input.look = look;
+        run();
+        EXPECT_EQ(engine.openedForeignFiles.back(), LoadTemplateResource(100 + look));
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(GenerationTest, APlantedTemplateOrLinkIsNeverOpenedOrFollowed) {
+    writeAll(TemplatePath(), "planted by someone else");
+    run();
+    writeAll(root("victim"), "keep me");
+    ASSERT_TRUE(QFile::link(root("victim"), TemplatePath()));
+    run();
+    ASSERT_EQ(engine.openedForeignFiles.size(), 2u);
+    EXPECT_EQ(engine.openedForeignFiles[0], LoadTemplateResource(101));
+    EXPECT_EQ(engine.openedForeignFiles[1], LoadTemplateResource(101));
+    EXPECT_EQ(readAll(root("victim")), "keep me");
+    EXPECT_FALSE(FileExists(TemplatePath()));
+}
+
+TEST_F(GenerationTest, AnUnwritableTemplatePathEndsTheRunWithOneBox) {
+    QDir().mkpath(TemplatePath());
+    const GenerationOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].prompt.contains("template.dot"));
+    EXPECT_TRUE(boxes.shown[0].prompt.contains("Form1.PushButton6_Click at line 50"));
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_FALSE(engine.log.contains("create"));
+}
+
+TEST_F(GenerationTest, AnEngineThatCannotStartGivesOneBoxAndNoDocument) {
+    engine.onCall = [](const QString& call) {
+        if (call == "create")
+            throw engine::EngineError("The document engine cannot be started.");
+    };
+    const GenerationOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].prompt.startsWith(
+        "The document engine cannot be started.\r\n"
+        "in Plumvale2021/08/31.Form1.PushButton6_Click at line 60"));
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_FALSE(FileExists(TemplatePath()));
+}
+
+TEST_F(GenerationTest, AnEngineDyingMidRunGivesOneBoxAndTheNextRunWorks) {
+    engine.templateModel = FakeDocumentModel{{"[NLTITLE]", "[ISSUENO]"}, {"[NLTITLE]"}};
+    engine.onCall = [](const QString& call) {
+        if (call.startsWith("story 1 [VOLNO]"))
+            throw engine::EngineError("The document engine stopped unexpectedly.");
+    };
+    GenerationOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].prompt.contains("at line 80"));
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_EQ(engine.liveApplications, 0);
+    EXPECT_FALSE(FileExists(TemplatePath()));
+
+    engine.onCall = nullptr;
+    outcome = run();
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(outcome.pictureMade);
+}
+
+TEST_F(GenerationTest, WithoutAPictureTheDocumentIsStillSaved) {
+    writeAll(PreviewBitmapPath(), "a left-over picture");
+    engine.onCall = [](const QString& call) {
+        if (call == "range copyAsPicture")
+            throw engine::EngineError("The page cannot be rendered.");
+    };
+    const GenerationOutcome outcome = run();
+    EXPECT_FALSE(outcome.workingDocument.isEmpty());
+    EXPECT_TRUE(FileExists(outcome.workingDocument));
+    EXPECT_FALSE(outcome.pictureMade);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].prompt.contains("Form1.SaveDocAsJPG at line 30"));
+    EXPECT_EQ(engine.liveApplications, 0);
+}
+
+TEST_F(GenerationTest, TwoRunsGiveTwoWorkingDocuments) {
+    random.fractions = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    const QString first = run().workingDocument;
+    EXPECT_EQ(QFileInfo(first).fileName(), "tarvik11111111.doc");
+    // The same draw again finds its name taken and draws anew.
+    random.fractions = {0.0,  0.0,  0.0,  0.0,  0.0,  0.0,  0.0,  0.0,
+                        0.99, 0.99, 0.99, 0.99, 0.99, 0.99, 0.99, 0.99};
+    const QString second = run().workingDocument;
+    EXPECT_EQ(QFileInfo(second).fileName(), "tarvik99999999.doc");
+    EXPECT_TRUE(FileExists(first));
+    EXPECT_TRUE(FileExists(second));
+}
+
+TEST(ClipboardPicture, AsksUpToAThousandTimes) {
+    fakes::FakeClipboard clipboard;
+    clipboard.setPicture(QImage(4, 4, QImage::Format_RGB32));
+    clipboard.busyRequests = 999;
+    EXPECT_FALSE(GetClipboardPicture(clipboard, 0).isNull());
+    EXPECT_EQ(clipboard.requests, 1000);
+    clipboard.requests = 0;
+    clipboard.busyRequests = 1000;
+    EXPECT_TRUE(GetClipboardPicture(clipboard, 0).isNull());
+    EXPECT_EQ(clipboard.requests, 1000);
+}
+
+class WordCheckTest : public ::testing::Test {
+protected:
+    fakes::FakeMessageBoxes boxes;
+    fakes::FakeClipboard clipboard;
+    fakes::FakeEngine engine{clipboard};
+    int ended = 0;
+};
+
+TEST_F(WordCheckTest, PassesSilentlyAndQuitsTheSession) {
+    EXPECT_TRUE(CheckWordInstalled(engine, boxes, [this] { ++ended; }));
+    EXPECT_EQ(engine.log, QStringList({"create", "quit"}));
+    EXPECT_EQ(engine.liveApplications, 0);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(WordCheckTest, AFailingQuitIsIgnored) {
+    engine.onCall = [](const QString& call) {
+        if (call == "quit")
+            throw engine::EngineError("gone");
+    };
+    EXPECT_TRUE(CheckWordInstalled(engine, boxes, [this] { ++ended; }));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(ended, 0);
+}
+
+TEST_F(WordCheckTest, ShowsTheAdviceAndEndsTheProgram) {
+    SetProgramTitle("Brindlecast");
+    engine.onCall = [](const QString& call) {
+        if (call == "create")
+            throw engine::EngineError("no engine");
+    };
+    EXPECT_FALSE(CheckWordInstalled(engine, boxes, [this] { ++ended; }));
+    EXPECT_EQ(ended, 1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, 0);
+    EXPECT_EQ(boxes.shown[0].title, "Brindlecast");
+    EXPECT_EQ(boxes.shown[0].prompt,
+              "Error 842001. A normal instance of Word could not be created.\r\n\r\n"
+              "1. Please make sure Word is installed on this computer.\r\n\r\n"
+              "2. Please open Word normally and make sure a blank document opens immediately "
+              "without any interrupting window (such as an Word file recovery window).\r\n\r\n"
+              "3. Please make sure that when you double-click on a DOC or DOCX file that Word "
+              "opens normally without any interrupting messages.\r\n\r\n"
+              "4. All versions of Word are supported by this software except for the rare Word "
+              "Starter and Student editions.");
+}
+
+} // namespace
+} // namespace brindlecast
