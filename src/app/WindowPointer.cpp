@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 #include <QtEndian>
@@ -56,10 +57,15 @@ void WindowPointer::watchBackground(QWidget* area) {
 
 bool WindowPointer::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove && mValue != Pointer::Hourglass) {
-        if (mButtons.contains(watched))
+        if (mButtons.contains(watched)) {
             setMousePointer(Pointer::Custom);
-        else if (mBackgrounds.contains(watched))
-            setMousePointer(Pointer::Default);
+        } else if (mBackgrounds.contains(watched)) {
+            // A move that a child ignored travels on to its parent; only the bare area counts.
+            const auto* area = static_cast<QWidget*>(watched);
+            const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+            if (!area->childAt(at))
+                setMousePointer(Pointer::Default);
+        }
     }
     return QObject::eventFilter(watched, event);
 }
