@@ -1,0 +1,34 @@
+#include "app/FileHelpers.h"
+#include "app/ProgramIcon.h"
+#include "app/QtDialogs.h"
+#include "app/QtPlatform.h"
+#include "app/Services.h"
+#include "engine/writer/WriterEngine.h"
+#include "entry/Form1.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    using namespace brindlecast;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brindlecast"));
+    QApplication::setOrganizationName(QStringLiteral("Quillmark"));
+    QApplication::setWindowIcon(ProgramIcon());
+
+    QtMessageBoxes boxes;
+    QtSaveDialog saveDialog;
+    QtClipboard clipboard;
+    DesktopShell shell;
+    TimeSeededRandom random;
+    engine::WriterEngine engine(clipboard);
+    // exit() rather than quit(): quitting would close the hidden preview window and run its
+    // closing steps, which belong to closing that window only.
+    Services services{boxes,  saveDialog, clipboard,       shell,
+                      random, engine,     ProgramFolder(), [] { QCoreApplication::exit(0); }};
+
+    Form1 form(services);
+    if (!form.Form_Load())
+        return 0;
+    form.showCentred();
+    return QApplication::exec();
+}
