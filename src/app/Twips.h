@@ -8,8 +8,13 @@ namespace brindlecast {
 /// Layouts are given in twips (1/1440 inch); a logical pixel is 15 twips.
 inline constexpr int TwipsPerPixel = 15;
 
-constexpr int twipsToPixels(int twips) {
-    return (twips + TwipsPerPixel / 2) / TwipsPerPixel;
+/// Rounds to the nearest integer, halves to even (the rounding of every conversion here).
+inline long long roundHalfEven(double value) {
+    return std::llrint(value);
+}
+
+inline int twipsToPixels(int twips) {
+    return int(roundHalfEven(double(twips) / TwipsPerPixel));
 }
 constexpr int pixelsToTwips(int pixels) {
     return pixels * TwipsPerPixel;
@@ -17,11 +22,6 @@ constexpr int pixelsToTwips(int pixels) {
 
 inline QRect twipsRect(int left, int top, int width, int height) {
     return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
-/// Rounds to the nearest integer, halves to even (the rounding of every conversion here).
-inline long long roundHalfEven(double value) {
-    return std::llrint(value);
 }
 
 } // namespace brindlecast

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     QtClipboard clipboard;
     DesktopShell shell;
     TimeSeededRandom random;
-    engine::WriterEngine engine(clipboard);
+    engine::writer::WriterEngine engine(clipboard);
     // exit() rather than quit(): quitting would close the hidden preview window and run its
     // closing steps, which belong to closing that window only.
     Services services{boxes,  saveDialog, clipboard,       shell,
