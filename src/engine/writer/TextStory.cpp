@@ -1,0 +1,222 @@
+#include "TextStory.h"
+
+#include "UnoSupport.h"
+
+#include <QtGlobal>
+#include <algorithm>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/table/XCell.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/text/XTextRangeCompare.hpp>
+#include <com/sun/star/text/XTextTable.hpp>
+#include <limits>
+
+namespace brindlecast::engine::writer {
+
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+namespace {
+
+// A replacement holding one of these changes the paragraph structure (a new paragraph, a line
+// the engine stores differently), so the kept copy of the text is read again afterwards.
+bool reshapesText(const QString& value) {
+    return std::any_of(value.begin(), value.end(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029;
+    });
+}
+
+} // namespace
+
+TextStory::TextStory(Reference<css::text::XText> text, Kind kind)
+    : mText(std::move(text))
+    , mKind(kind) {}
+
+TextStory::~TextStory() = default;
+
+void TextStory::keep(const Reference<css::uno::XInterface>& object) {
+    if (mKind == Kind::Shape && object.is())
+        mKeepAlive.push_back(object);
+}
+
+qsizetype TextStory::cursorSteps(QStringView text) const {
+    return mKind == Kind::Writer ? codePointCount(text) : text.size();
+}
+
+QString TextStory::readParagraph(const Reference<css::text::XText>& owner,
+                                 const Reference<css::text::XTextRange>& paragraph) {
+    const Reference<css::container::XEnumerationAccess> access(paragraph, UNO_QUERY_THROW);
+    const Reference<css::container::XEnumeration> portions = access->createEnumeration();
+    keep(portions);
+    Reference<css::text::XTextRangeCompare> compare;
+    QString content;
+    while (portions->hasMoreElements()) {
+        const Reference<css::text::XTextRange> portion(portions->nextElement(), UNO_QUERY);
+        if (!portion.is())
+            continue;
+        keep(portion);
+        const Reference<css::beans::XPropertySet> properties(portion, UNO_QUERY_THROW);
+        OUString type;
+        properties->getPropertyValue(OUString("TextPortionType")) >>= type;
+        if (type == "Text") {
+            content += toQString(portion->getString());
+            continue;
+        }
+        // Fields, note marks and anchored objects occupy one position; bookmarks, soft page
+        // breaks and other marks none. The portion's extent tells which, whatever its type.
+        if (!compare.is())
+            compare.set(owner, UNO_QUERY_THROW);
+        const Reference<css::text::XTextRange> end = portion->getEnd();
+        keep(end);
+        if (compare->compareRegionStarts(portion, end) != 0)
+            content += QChar(ObjectCharacter);
+    }
+    return content;
+}
+
+void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Paragraph>& into) {
+    const Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY_THROW);
+    const Reference<css::container::XEnumeration> elements = access->createEnumeration();
+    keep(elements);
+    while (elements->hasMoreElements()) {
+        const css::uno::Any element = elements->nextElement();
+        if (mKind == Kind::Writer) {
+            const Reference<css::text::XTextTable> table(element, UNO_QUERY);
+            if (table.is()) {
+                for (const OUString& name : table->getCellNames()) {
+                    const Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY);
+                    if (cell.is())
+                        collect(cell, into);
+                }
+                continue;
+            }
+        }
+        const Reference<css::text::XTextRange> paragraph(element, UNO_QUERY);
+        if (!paragraph.is())
+            continue;
+        keep(paragraph);
+        into.push_back({text, paragraph, readParagraph(text, paragraph)});
+    }
+}
+
+void TextStory::load() {
+    if (mLoaded)
+        return;
+    std::vector<Paragraph> paragraphs;
+    collect(mText, paragraphs);
+    mParagraphs = std::move(paragraphs);
+    mLoaded = true;
+}
+
+bool TextStory::replaceHit(Paragraph& paragraph, const TextHit& hit, const QString& value) {
+    const Reference<css::text::XTextCursor> cursor =
+        paragraph.owner->createTextCursorByRange(paragraph.range->getStart());
+    keep(cursor);
+    const auto move = [&cursor](qsizetype steps, bool select) {
+        // goRight takes a 16-bit count.
+        while (steps > 0) {
+            const auto step =
+                sal_Int16(std::min<qsizetype>(steps, std::numeric_limits<sal_Int16>::max()));
+            if (!cursor->goRight(step, select))
+                return false;
+            steps -= step;
+        }
+        return true;
+    };
+    const QStringView content(paragraph.content);
+    if (!move(cursorSteps(content.first(hit.position)), false) ||
+        !move(cursorSteps(content.sliced(hit.position, hit.length)), true))
+        return false;
+    // The selection must be exactly the hit; otherwise the kept copy is out of step and
+    // replacing would damage text that is not ours to change.
+    if (toQString(cursor->getString()) != content.sliced(hit.position, hit.length))
+        return false;
+    cursor->setString(toOUString(value));
+    paragraph.content.replace(hit.position, hit.length, value);
+    return true;
+}
+
+int TextStory::replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern,
+                                  const QString& value, bool firstOnly) {
+    int replaced = 0;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::vector<TextHit> hits = findHits(paragraph.content, pattern, firstOnly);
+        bool inStep = true;
+        // From the back, so that the positions of the hits not yet replaced stay valid.
+        for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
+            if (!replaceHit(paragraph, *hit, value)) {
+                inStep = false;
+                break;
+            }
+            ++replaced;
+        }
+        if (inStep)
+            break;
+        paragraph.content = readParagraph(paragraph.owner, paragraph.range);
+        if (attempt == 1)
+            qWarning(
+                "Text engine: a paragraph could not be matched to its copy; a hit was left alone.");
+    }
+    if (replaced > 0 && reshapesText(value))
+        mLoaded = false;
+    return replaced;
+}
+
+void TextStory::requireOpen() const {
+    if (!mText.is())
+        throw EngineError("The document is closed.");
+}
+
+int TextStory::replace(const TextPattern& pattern, const QString* value, bool all) {
+    requireOpen();
+    load();
+    if (!value) {
+        int count = 0;
+        for (const Paragraph& paragraph : mParagraphs) {
+            count += int(findHits(paragraph.content, pattern, !all).size());
+            if (!all && count > 0)
+                break;
+        }
+        return count;
+    }
+    if (!all) {
+        for (Paragraph& paragraph : mParagraphs) {
+            if (!findHits(paragraph.content, pattern, true).empty())
+                return replaceInParagraph(paragraph, pattern, *value, true);
+        }
+        return 0;
+    }
+    int replaced = 0;
+    // From the last paragraph: a value that splits a shape's paragraph renumbers only the
+    // paragraphs after it, which are done by then.
+    for (auto paragraph = mParagraphs.rbegin(); paragraph != mParagraphs.rend(); ++paragraph)
+        replaced += replaceInParagraph(*paragraph, pattern, *value, false);
+    return replaced;
+}
+
+QString TextStory::plainText() {
+    requireOpen();
+    std::vector<Paragraph> paragraphs;
+    collect(mText, paragraphs);
+    QString text;
+    for (const Paragraph& paragraph : paragraphs)
+        text += paragraph.content + QLatin1Char('\n');
+    return text;
+}
+
+bool TextStory::hasText() {
+    requireOpen();
+    return !mText->getString().isEmpty();
+}
+
+void TextStory::release() {
+    mParagraphs.clear();
+    mLoaded = false;
+    mKeepAlive.clear();
+    mText.clear();
+}
+
+} // namespace brindlecast::engine::writer

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "TextMatch.h"
+
+#include <QString>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <vector>
+
+namespace brindlecast::engine::writer {
+
+/// One text of a document (main text, a header, a note, a frame's or a shape's text) with a
+/// copy of its paragraphs' texts, read once and kept in step with every replacement made
+/// through it: the generation searches every story once per field, and reading the document
+/// again each time would cost more than all the replacing.
+class TextStory {
+public:
+    /// Writer texts count cursor steps in code points; shape (drawing) texts in UTF-16 units.
+    enum class Kind { Writer, Shape };
+
+    TextStory(css::uno::Reference<css::text::XText> text, Kind kind);
+    ~TextStory();
+    TextStory(const TextStory&) = delete;
+    TextStory& operator=(const TextStory&) = delete;
+
+    /// Replaces the hits of `pattern` with `value` (all of them or only the first) and returns
+    /// how many were replaced. With `value` absent, only counts them.
+    int replace(const TextPattern& pattern, const QString* value, bool all);
+
+    /// The text as it is now, read afresh: paragraphs end with '\n', objects are
+    /// ObjectCharacter, a table's cells follow one another.
+    QString plainText();
+
+    /// True when the text is not empty.
+    bool hasText();
+
+    /// Drops every reference into the document at once (before the document closes).
+    void release();
+
+private:
+    struct Paragraph {
+        css::uno::Reference<css::text::XText> owner;
+        css::uno::Reference<css::text::XTextRange> range;
+        QString content;
+    };
+
+    void requireOpen() const;
+    void load();
+    void collect(const css::uno::Reference<css::text::XText>& text, std::vector<Paragraph>& into);
+    QString readParagraph(const css::uno::Reference<css::text::XText>& owner,
+                          const css::uno::Reference<css::text::XTextRange>& paragraph);
+    int replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern, const QString& value,
+                           bool firstOnly);
+    bool replaceHit(Paragraph& paragraph, const TextHit& hit, const QString& value);
+    qsizetype cursorSteps(QStringView text) const;
+    void keep(const css::uno::Reference<css::uno::XInterface>& object);
+
+    css::uno::Reference<css::text::XText> mText;
+    Kind mKind;
+    std::vector<Paragraph> mParagraphs;
+    bool mLoaded = false;
+    // Shape texts: every object obtained from them stays referenced until the story is released,
+    // all together. Releasing them one by one while the text changes crashes the engine.
+    std::vector<css::uno::Reference<css::uno::XInterface>> mKeepAlive;
+};
+
+} // namespace brindlecast::engine::writer

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "TextStory.h"
+#include "engine/Engine.h"
+
+#include <com/sun/star/lang/XComponent.hpp>
+#include <memory>
+#include <vector>
+
+namespace brindlecast {
+class Clipboard;
+}
+
+namespace brindlecast::engine::writer {
+
+class OfficeProcess;
+class WriterDocument;
+
+/// What the objects of one session share: the engine process and where pictures go.
+struct SessionContext {
+    std::shared_ptr<OfficeProcess> office;
+    Clipboard& clipboard;
+    PictureSize pictureSize;
+
+    bool engineAlive() const;
+    /// Converts the exception being handled into an EngineError (see currentEngineError).
+    EngineError error(const QString& context) const;
+};
+
+class WriterFind final : public Find {
+public:
+    WriterFind(const SessionContext& session, TextStory& story)
+        : mSession(session)
+        , mStory(story) {}
+
+    void clearFormatting() override {}
+    void clearReplacementFormatting() override {}
+    void setText(const QString& text) override { mText = text; }
+    void setReplacementText(const QString& text) override { mReplacement = text; }
+    void setForward(bool forward) override { mForward = forward; }
+    void setWrap(int wrap) override { mWrap = wrap; }
+    void setFormat(bool format) override { mFormat = format; }
+    void setMatchCase(bool matchCase) override { mMatchCase = matchCase; }
+    void setMatchWholeWord(bool wholeWord) override { mWholeWord = wholeWord; }
+    void setMatchWildcards(bool wildcards) override { mWildcards = wildcards; }
+    void setMatchSoundsLike(bool soundsLike) override { mSoundsLike = soundsLike; }
+    void setMatchAllWordForms(bool allWordForms) override { mAllWordForms = allWordForms; }
+    void execute(Replace replace) override;
+    void execute(const QString& findText, const QString& replaceWith, Replace replace) override;
+
+    /// How many hits the last execute found (Replace::None) or replaced.
+    int lastCount() const { return mLastCount; }
+
+private:
+    const SessionContext& mSession;
+    TextStory& mStory;
+    QString mText;
+    QString mReplacement;
+    bool mForward = true;
+    int mWrap = 0;
+    bool mFormat = false;
+    bool mMatchCase = false;
+    bool mWholeWord = false;
+    bool mWildcards = false;
+    bool mSoundsLike = false;
+    bool mAllWordForms = false;
+    int mLastCount = 0;
+};
+
+class WriterRange final : public Range {
+public:
+    WriterRange(WriterDocument& document, std::shared_ptr<TextStory> story);
+    Find& find() override { return mFind; }
+    void copyAsPicture() override;
+    TextStory& story() { return *mStory; }
+    WriterDocument& document() { return mDocument; }
+
+private:
+    WriterDocument& mDocument;
+    std::shared_ptr<TextStory> mStory;
+    WriterFind mFind;
+};
+
+class WriterShape final : public Shape {
+public:
+    /// A shape without text has no story.
+    WriterShape(WriterDocument& document, std::shared_ptr<TextStory> story, bool textBox);
+    bool hasText() override;
+    Range& textRange() override;
+    /// A text frame or a text box (as opposed to a drawing shape's own text or no text).
+    bool isTextBox() const { return mTextBox; }
+    const std::shared_ptr<TextStory>& story() const { return mStory; }
+
+private:
+    WriterDocument& mDocument;
+    std::shared_ptr<TextStory> mStory;
+    std::unique_ptr<WriterRange> mRange;
+    bool mTextBox;
+};
+
+class WriterDocument final : public Document {
+public:
+    WriterDocument(const SessionContext& session,
+                   css::uno::Reference<css::lang::XComponent> component, QString path);
+    ~WriterDocument() override;
+
+    std::vector<Range*> storyRanges() override;
+    std::vector<Shape*> shapes() override;
+    Range& range() override;
+    void saveAs(const QString& path) override;
+    void close() override;
+
+    /// Writes the document with the engine's export filter `filterName`.
+    void exportTo(const QString& path, const QString& filterName);
+    /// The range the session's selection searches: the main text.
+    WriterRange& selectionRange();
+    /// Renders page 1 and puts it on the clipboard.
+    void copyFirstPageAsPicture();
+    bool isClosed() const { return !mComponent.is(); }
+    const SessionContext& session() const { return mSession; }
+    /// Closes without reporting failures (a dead engine has nothing left to close).
+    void closeQuietly();
+
+private:
+    void requireOpen() const;
+    void discoverStories();
+    void discoverShapes();
+    std::shared_ptr<TextStory> mainStory();
+
+    const SessionContext& mSession;
+    css::uno::Reference<css::lang::XComponent> mComponent;
+    QString mPath;
+    std::shared_ptr<TextStory> mMain;
+    std::vector<std::shared_ptr<TextStory>> mStories; // every story made, released on close
+    std::vector<std::unique_ptr<WriterRange>> mStoryRanges;
+    bool mStoriesKnown = false;
+    std::vector<std::unique_ptr<WriterShape>> mShapes;
+    bool mShapesKnown = false;
+    std::unique_ptr<WriterRange> mWholeRange;
+    std::unique_ptr<WriterRange> mSelection;
+    int mPictureCount = 0;
+};
+
+class WriterApplication final : public Application {
+public:
+    WriterApplication(std::shared_ptr<OfficeProcess> office, Clipboard& clipboard,
+                      PictureSize pictureSize);
+    ~WriterApplication() override;
+
+    Document& open(const QString& path, bool readOnly) override;
+    Range& selection() override;
+    void setDisplayAlerts(bool displayAlerts) override { mDisplayAlerts = displayAlerts; }
+    Document& activeDocument() override;
+    void quit() override;
+
+private:
+    WriterDocument& active();
+
+    SessionContext mSession;
+    std::vector<std::unique_ptr<WriterDocument>> mDocuments;
+    bool mDisplayAlerts = true;
+};
+
+} // namespace brindlecast::engine::writer

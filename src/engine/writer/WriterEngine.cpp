@@ -1,0 +1,91 @@
+#include "WriterEngine.h"
+
+#include "OfficeProcess.h"
+#include "WriterDocument.h"
+#include "app/FileHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdlib>
+
+namespace brindlecast::engine::writer {
+
+struct WriterEngine::State {
+    Clipboard& clipboard;
+    PictureSize pictureSize;
+    WriterEngineOptions options;
+    QString folder;
+    std::shared_ptr<OfficeProcess> office;
+    pid_t lastPid = 0;
+    std::unique_ptr<LaunchThread> launcher;
+};
+
+WriterEngine::WriterEngine(Clipboard& clipboard, PictureSize pictureSize,
+                           WriterEngineOptions options)
+    : mState(new State{clipboard, pictureSize, std::move(options), {}, {}, 0, {}}) {}
+
+WriterEngine::~WriterEngine() {
+    if (mState->office)
+        mState->office->shutDown();
+    mState->office.reset();
+    if (!mState->folder.isEmpty())
+        QDir(mState->folder).removeRecursively();
+}
+
+std::unique_ptr<Application> WriterEngine::createApplication() {
+    State& state = *mState;
+    if (!state.office || !state.office->alive()) {
+        const bool replacingDeadEngine = state.office != nullptr;
+        if (state.office) {
+            state.office->shutDown();
+            state.office.reset();
+        }
+        if (state.folder.isEmpty()) {
+            // Profile, log and scratch pictures: private to this engine object, never shared
+            // with another office process (a second one would hand its work to the first).
+            QByteArray pattern =
+                QFile::encodeName(TempFolder() + QStringLiteral("/brindlecast-engine-XXXXXX"));
+            if (!::mkdtemp(pattern.data()))
+                throw EngineError(
+                    QStringLiteral(
+                        "The document engine's working folder could not be created in %1.")
+                        .arg(TempFolder())
+                        .toStdString());
+            state.folder = QFile::decodeName(pattern);
+        }
+        if (!state.launcher)
+            state.launcher = std::make_unique<LaunchThread>();
+        OfficeStart how;
+        how.program = state.options.officeProgram;
+        how.folder = state.folder;
+        how.timeout = state.options.startTimeout;
+        how.wipeProfileOnFailure = replacingDeadEngine;
+        state.office = OfficeProcess::start(how, *state.launcher);
+        state.lastPid = state.office->pid();
+    }
+    return std::make_unique<WriterApplication>(state.office, state.clipboard, state.pictureSize);
+}
+
+pid_t WriterEngine::processId() const {
+    return mState->lastPid;
+}
+
+void exportDocument(Document& document, const QString& path, const QString& filterName) {
+    auto* ours = dynamic_cast<WriterDocument*>(&document);
+    if (!ours)
+        throw EngineError("The document does not come from the Writer engine.");
+    ours->exportTo(path, filterName);
+}
+
+QString rangeText(Range& range) {
+    auto* ours = dynamic_cast<WriterRange*>(&range);
+    if (!ours)
+        throw EngineError("The range does not come from the Writer engine.");
+    try {
+        return ours->story().plainText();
+    } catch (...) {
+        throw ours->document().session().error(QStringLiteral("The text could not be read."));
+    }
+}
+
+} // namespace brindlecast::engine::writer

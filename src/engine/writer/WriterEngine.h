@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/Engine.h"
+
+#include <QString>
+#include <chrono>
+#include <memory>
+#include <sys/types.h>
+
+namespace brindlecast {
+class Clipboard;
+}
+
+// The engine on LibreOffice Writer, driven over its UNO bridge: one private office process per
+// engine object, started on first use and kept for the engine's lifetime.
+namespace brindlecast::engine::writer {
+
+struct WriterEngineOptions {
+    /// The office's program itself (not its start script).
+    QString officeProgram = QStringLiteral("/usr/lib/libreoffice/program/soffice.bin");
+    /// How long a start may take before it counts as failed.
+    std::chrono::milliseconds startTimeout{60000};
+};
+
+class WriterEngine final : public Engine {
+public:
+    /// `clipboard` receives the page pictures and must outlive the engine and its sessions.
+    explicit WriterEngine(Clipboard& clipboard, PictureSize pictureSize = {},
+                          WriterEngineOptions options = {});
+    /// Ends the office process (and everything in its process group) and removes its files.
+    ~WriterEngine() override;
+    WriterEngine(const WriterEngine&) = delete;
+    WriterEngine& operator=(const WriterEngine&) = delete;
+
+    /// Starts the office process when none runs (also after it died) and opens a session on it.
+    std::unique_ptr<Application> createApplication() override;
+
+    /// The office process's id; 0 before the first start.
+    pid_t processId() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> mState;
+};
+
+/// Writes `document` with the office's export filter `filterName` (such as "MS Word 97 Vorlage"
+/// for a Word template). The document must come from a WriterEngine.
+void exportDocument(Document& document, const QString& path, const QString& filterName);
+
+/// The text of `range` as it is now in the document, read afresh: each paragraph ends with
+/// '\n', and fields and other objects are U+FFFC. The range must come from a WriterEngine.
+QString rangeText(Range& range);
+
+} // namespace brindlecast::engine::writer
