@@ -1,0 +1,172 @@
+#include "EngineTestSupport.h"
+
+#include "NewsletterTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <csignal>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace brindlecast::engine::tests {
+
+PrivateEnvironment::PrivateEnvironment() {
+    if (!mFolder.isValid())
+        throw std::runtime_error("no temporary folder");
+    for (const char* name : {"TEMP", "HOME", "XDG_CONFIG_HOME"})
+        set(name, QFile::encodeName(mFolder.path()));
+}
+
+void PrivateEnvironment::set(const char* name, const QByteArray& value) {
+    const char* old = std::getenv(name);
+    mSaved.emplace_back(name, old ? std::optional<QByteArray>(old) : std::nullopt);
+    ::setenv(name, value.constData(), 1);
+}
+
+PrivateEnvironment::~PrivateEnvironment() {
+    for (auto entry = mSaved.rbegin(); entry != mSaved.rend(); ++entry) {
+        const auto& [name, value] = *entry;
+        if (value)
+            ::setenv(name.constData(), value->constData(), 1);
+        else
+            ::unsetenv(name.constData());
+    }
+}
+
+namespace {
+
+struct Shared {
+    std::unique_ptr<PrivateEnvironment> environment;
+    RecordingClipboard clipboard;
+    std::unique_ptr<writer::WriterEngine> engine;
+    QString templatePath;
+};
+
+Shared& shared() {
+    static Shared state;
+    return state;
+}
+
+// Ends the shared engine after the last test and checks that nothing of it is left running.
+class SharedEngineEnvironment final : public testing::Environment {
+public:
+    void TearDown() override {
+        Shared& state = shared();
+        if (!state.engine)
+            return;
+        const pid_t pid = state.engine->processId();
+        state.engine.reset();
+        EXPECT_FALSE(processExists(pid)) << "engine process " << pid << " outlived its engine";
+        EXPECT_TRUE(processesOf({pid}).empty());
+        state.environment.reset();
+    }
+};
+
+[[maybe_unused]] testing::Environment* const registered =
+    testing::AddGlobalTestEnvironment(new SharedEngineEnvironment);
+
+QString runReader(const QString& program, const QStringList& arguments) {
+    QProcess reader;
+    reader.start(program, arguments);
+    if (!reader.waitForFinished(30000) || reader.exitStatus() != QProcess::NormalExit)
+        return {};
+    return QString::fromUtf8(reader.readAllStandardOutput());
+}
+
+} // namespace
+
+writer::WriterEngine& sharedEngine() {
+    Shared& state = shared();
+    if (!state.engine) {
+        // Its own folder for the engine's whole life: the tests' folders come and go.
+        state.environment = std::make_unique<PrivateEnvironment>();
+        state.engine = std::make_unique<writer::WriterEngine>(state.clipboard);
+        state.engine->createApplication();
+    }
+    return *state.engine;
+}
+
+pid_t sharedEnginePid() {
+    return shared().engine ? shared().engine->processId() : 0;
+}
+
+RecordingClipboard& sharedClipboard() {
+    return shared().clipboard;
+}
+
+void makeNewsletterTemplate(Engine& engine, const QString& fodtPath, const QString& dotPath) {
+    QFile fodt(fodtPath);
+    if (!fodt.open(QIODevice::WriteOnly) || fodt.write(newsletterTemplateFodt().toUtf8()) < 0)
+        throw std::runtime_error("cannot write the test template");
+    fodt.close();
+    const auto application = engine.createApplication();
+    writer::exportDocument(application->open(fodtPath, true), dotPath,
+                           QStringLiteral("MS Word 97 Vorlage"));
+    application->quit();
+}
+
+QString newsletterTemplatePath() {
+    Shared& state = shared();
+    if (state.templatePath.isEmpty()) {
+        writer::WriterEngine& engine = sharedEngine();
+        const QString folder = state.environment->path(QStringLiteral("template"));
+        QDir().mkpath(folder);
+        makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"),
+                               folder + QStringLiteral("/newsletter.dot"));
+        state.templatePath = folder + QStringLiteral("/newsletter.dot");
+    }
+    return state.templatePath;
+}
+
+QStringList documentTexts(Document& document) {
+    QStringList texts;
+    for (Range* story : document.storyRanges())
+        texts << writer::rangeText(*story);
+    for (Shape* shape : document.shapes()) {
+        if (shape->hasText())
+            texts << writer::rangeText(shape->textRange());
+    }
+    return texts;
+}
+
+QString independentText(const QString& docPath) {
+    // Both without line wrapping, so that long values stay in one piece.
+    return runReader(QStringLiteral("catdoc"), {QStringLiteral("-w"), QStringLiteral("-d"),
+                                                QStringLiteral("utf-8"), docPath}) +
+           runReader(QStringLiteral("antiword"),
+                     {QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
+                      QStringLiteral("UTF-8.txt"), docPath});
+}
+
+std::set<pid_t> processesOf(const std::set<pid_t>& groups, const std::set<pid_t>& others) {
+    std::set<pid_t> found;
+    const pid_t self = ::getpid();
+    for (const QString& entry :
+         QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const pid_t pid = pid_t(entry.toInt(&numeric));
+        if (!numeric)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        // "pid (name) state ppid pgrp ...": the name may hold blanks and parentheses.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 3)
+            continue;
+        const pid_t parent = pid_t(fields[1].toInt());
+        const pid_t group = pid_t(fields[2].toInt());
+        if ((parent == self && others.count(pid) == 0) || groups.count(group) > 0)
+            found.insert(pid);
+    }
+    return found;
+}
+
+bool processExists(pid_t pid) {
+    return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+} // namespace brindlecast::engine::tests

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/Platform.h"
+#include "engine/writer/WriterEngine.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <optional>
+#include <set>
+#include <sys/types.h>
+
+namespace brindlecast::engine::tests {
+
+/// Keeps the last picture put on it.
+class RecordingClipboard final : public Clipboard {
+public:
+    void setPicture(const QImage& picture) override { last = picture; }
+    std::optional<QImage> picture(int) override {
+        if (last.isNull())
+            return std::nullopt;
+        return last;
+    }
+    QImage last;
+};
+
+/// Points TEMP, HOME and XDG_CONFIG_HOME at a fresh folder for as long as it lives.
+class PrivateEnvironment {
+public:
+    PrivateEnvironment();
+    ~PrivateEnvironment();
+    PrivateEnvironment(const PrivateEnvironment&) = delete;
+    PrivateEnvironment& operator=(const PrivateEnvironment&) = delete;
+    QString path(const QString& name) const { return mFolder.filePath(name); }
+    /// Sets one more variable, restored with the others.
+    void set(const char* name, const QByteArray& value);
+
+private:
+    QTemporaryDir mFolder;
+    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> mSaved;
+};
+
+/// The engine shared by the tests of one test program, started on first use and ended (and
+/// checked to leave no process behind) when the program's tests are over; and the newsletter
+/// test template, made once through that engine.
+writer::WriterEngine& sharedEngine();
+RecordingClipboard& sharedClipboard();
+QString newsletterTemplatePath();
+
+/// Writes the test template's Flat ODF to `fodtPath` and converts it, through `engine`, to a
+/// Word template at `dotPath`.
+void makeNewsletterTemplate(Engine& engine, const QString& fodtPath, const QString& dotPath);
+
+/// Every story's and every shape's text, read afresh through the engine.
+QStringList documentTexts(Document& document);
+
+/// What an independent reader shows of a Word file: catdoc's and antiword's text together
+/// (catdoc shows headers, antiword drawing shapes' text).
+QString independentText(const QString& docPath);
+
+/// Processes that are members of one of `groups`, or children of this program other than
+/// those in `others` (such as the shared engine).
+std::set<pid_t> processesOf(const std::set<pid_t>& groups, const std::set<pid_t>& others = {});
+
+/// The shared engine's process, when it runs.
+pid_t sharedEnginePid();
+
+/// True while a process with this id exists (zombies included).
+bool processExists(pid_t pid);
+
+} // namespace brindlecast::engine::tests

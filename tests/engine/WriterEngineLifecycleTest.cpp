@@ -1,0 +1,84 @@
+#include "EngineTestSupport.h"
+#include "GenerationPasses.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace brindlecast::engine;
+using namespace brindlecast::engine::tests;
+
+TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind) {
+    PrivateEnvironment environment;
+    // Under the plain C locale the engine must still find files with non-ASCII names.
+    environment.set("LC_ALL", "C");
+    const QString folder = environment.path(QString::fromUtf8("Ausgabe #1 \xC3\xA9t\xC3\xA9"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    RecordingClipboard clipboard;
+    std::set<pid_t> pids;
+    {
+        writer::WriterEngine engine(clipboard);
+        EXPECT_EQ(engine.processId(), 0);
+        const QString templatePath = folder + QStringLiteral("/newsletter.dot");
+        makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"), templatePath);
+        const pid_t first = engine.processId();
+        ASSERT_GT(first, 0);
+        pids.insert(first);
+
+        auto application = engine.createApplication();
+        EXPECT_EQ(engine.processId(), first) << "a session reuses the running engine";
+        Document& document = application->open(templatePath, true);
+        ASSERT_EQ(::kill(first, SIGKILL), 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            FieldValues values;
+            runGenerationPasses(*application, document, values, QString());
+            FAIL() << "the dead engine went unnoticed";
+        } catch (const EngineError& error) {
+            EXPECT_STREQ(error.what(), "The document engine stopped unexpectedly.");
+        }
+        EXPECT_LT(timer.elapsed(), 5000);
+        application->quit(); // nothing left to close: must neither throw nor hang
+        application.reset();
+
+        application = engine.createApplication();
+        const pid_t second = engine.processId();
+        EXPECT_NE(second, first);
+        pids.insert(second);
+        Document& reopened = application->open(templatePath, true);
+        FieldValues values;
+        values.fill(QStringLiteral("v"));
+        runGenerationPasses(*application, reopened, values, QStringLiteral("d"));
+        reopened.saveAs(folder + QStringLiteral("/after restart.doc"));
+        EXPECT_TRUE(
+            independentText(folder + QStringLiteral("/after restart.doc")).contains("From v at v"));
+        // The engine goes with its session still open.
+    }
+    for (pid_t pid : pids)
+        EXPECT_FALSE(processExists(pid)) << pid;
+    EXPECT_TRUE(processesOf(pids, {sharedEnginePid()}).empty());
+}
+
+TEST(WriterEngineLifecycle, MissingProgramFailsAtOnce) {
+    PrivateEnvironment environment;
+    RecordingClipboard clipboard;
+    writer::WriterEngineOptions options;
+    options.officeProgram = environment.path("no-office/soffice.bin");
+    writer::WriterEngine engine(clipboard, PictureSize{}, options);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        engine.createApplication();
+        FAIL() << "a session without an engine";
+    } catch (const EngineError& error) {
+        EXPECT_NE(QString::fromUtf8(error.what()).indexOf(options.officeProgram), -1)
+            << error.what();
+    }
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(engine.processId(), 0);
+}
