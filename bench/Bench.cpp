@@ -1,0 +1,195 @@
+// Times, in one run: start-up to the main window shown, a generation run from the click to the
+// preview picture on a warm and on a cold engine for each look, and as the outside baseline a
+// one-shot `soffice --convert-to doc` of the same template. Prints medians and ratios.
+#include "app/MessageBoxes.h"
+#include "app/QtDialogs.h"
+#include "app/QtPlatform.h"
+#include "app/Services.h"
+#include "engine/writer/WriterEngine.h"
+#include "entry/Form1.h"
+#include "generate/TemplateStore.h"
+#include "preview/Form2.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using namespace brindlecast;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+long long realtimeMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// Error boxes must not wait for a click in a benchmark: they are counted and the figures of a
+// run that showed one are refused.
+class CountingBoxes final : public MessageBoxes {
+public:
+    int MsgBox(const QString& prompt, int, const QString&) override {
+        ++shown;
+        std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
+        return MsgAnswer::Ok;
+    }
+    int shown = 0;
+};
+
+struct Session {
+    explicit Session(engine::Engine& engine)
+        : services{boxes, saveDialog, clipboard, shell, random, engine, QString(), [] {}} {}
+    CountingBoxes boxes;
+    QtSaveDialog saveDialog;
+    QtClipboard clipboard;
+    DesktopShell shell;
+    TimeSeededRandom random;
+    Services services;
+};
+
+// One generation run through the main window: click to preview shown, then back.
+double timeGeneration(Form1& form, int look, CountingBoxes& boxes) {
+    form.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(look))->setChecked(true);
+    const int before = boxes.shown;
+    const auto start = Clock::now();
+    form.PushButton6_Click();
+    const double seconds = secondsSince(start);
+    if (boxes.shown != before || !form.form2() || !form.form2()->isVisible()) {
+        std::fprintf(stderr, "generation failed for look %d\n", look);
+        std::exit(1);
+    }
+    form.form2()->findChild<QPushButton*>(QStringLiteral("PushButton8"))->click();
+    return seconds;
+}
+
+// A child process: start-up as the program does it, until the main window is exposed.
+int startupProbe() {
+    QtClipboard clipboard;
+    engine::writer::WriterEngine engine(clipboard);
+    Session session(engine);
+    Form1 form(session.services);
+    if (!form.Form_Load())
+        return 1;
+    form.showCentred();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    std::printf("%lld\n", realtimeMs());
+    return 0;
+}
+
+double timeStartup(const QString& self) {
+    const long long start = realtimeMs();
+    QProcess probe;
+    probe.start(self, {QStringLiteral("--startup-probe")});
+    if (!probe.waitForFinished(120000) || probe.exitCode() != 0) {
+        std::fprintf(stderr, "start-up probe failed: %s\n",
+                     probe.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return (probe.readAllStandardOutput().trimmed().toLongLong() - start) / 1000.0;
+}
+
+double timeBaseline(const QString& templatePath, const QString& outDir, const QString& profile) {
+    const auto start = Clock::now();
+    QProcess soffice;
+    soffice.start(QStringLiteral("soffice"),
+                  {QStringLiteral("-env:UserInstallation=file://") + profile,
+                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                   QStringLiteral("doc"), QStringLiteral("--outdir"), outDir, templatePath});
+    if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0) {
+        std::fprintf(stderr, "soffice failed\n");
+        std::exit(1);
+    }
+    return secondsSince(start);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nothing of the user's is touched: settings and working files live in a folder of our own.
+    QTemporaryDir home;
+    if (qEnvironmentVariableIsEmpty("BRINDLECAST_BENCH_HOME")) {
+        qputenv("BRINDLECAST_BENCH_HOME", QFile::encodeName(home.path()));
+        for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
+            qputenv(name, QFile::encodeName(home.path()));
+    }
+    QApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("--startup-probe")))
+        return startupProbe();
+
+    const int warmRuns = 7, coldRuns = 3, baselineRuns = 3, startupRuns = 3;
+    const char* looks[] = {"Classic", "Executive", "Professional", "Elegant"};
+
+    std::vector<double> startup;
+    for (int i = 0; i < startupRuns; ++i)
+        startup.push_back(timeStartup(QCoreApplication::applicationFilePath()));
+    std::printf("(a) start-up to the main window shown: median %.3f s over %d runs\n\n",
+                median(startup), startupRuns);
+
+    QtClipboard clipboard;
+    std::vector<double> warm[LookCount], cold[LookCount], baseline[LookCount];
+    {
+        engine::writer::WriterEngine engine(clipboard);
+        Session session(engine);
+        Form1 form(session.services);
+        form.PushButton3_Click();
+        timeGeneration(form, 1, session.boxes); // starts the engine: not measured
+        for (int look = 1; look <= LookCount; ++look)
+            for (int i = 0; i < warmRuns; ++i)
+                warm[look - 1].push_back(timeGeneration(form, look, session.boxes));
+    }
+    for (int look = 1; look <= LookCount; ++look)
+        for (int i = 0; i < coldRuns; ++i) {
+            engine::writer::WriterEngine engine(clipboard);
+            Session session(engine);
+            Form1 form(session.services);
+            form.PushButton3_Click();
+            cold[look - 1].push_back(timeGeneration(form, look, session.boxes));
+        }
+
+    QTemporaryDir work;
+    const QString profile = work.filePath(QStringLiteral("profile"));
+    for (int look = 1; look <= LookCount; ++look) {
+        const QString templatePath = work.filePath(QStringLiteral("look%1.dot").arg(look));
+        QFile file(templatePath);
+        file.open(QIODevice::WriteOnly);
+        file.write(LoadTemplateResource(TemplateResourceId(look)));
+        file.close();
+        if (look == 1) // the profile's first start: not measured
+            timeBaseline(templatePath, work.path(), profile);
+        for (int i = 0; i < baselineRuns; ++i)
+            baseline[look - 1].push_back(timeBaseline(templatePath, work.path(), profile));
+    }
+
+    std::printf("%-13s %12s %12s %14s %9s %9s\n", "look", "(b) warm s", "(c) cold s",
+                "(d) soffice s", "(b)/(d)", "(c)/(d)");
+    for (int look = 0; look < LookCount; ++look) {
+        const double b = median(warm[look]), c = median(cold[look]), d = median(baseline[look]);
+        std::printf("%-13s %12.3f %12.3f %14.3f %9.2f %9.2f\n", looks[look], b, c, d, b / d, c / d);
+    }
+    std::printf(
+        "\nmedians of %d warm, %d cold and %d baseline runs per look; target (b) <= 0.5 s\n",
+        warmRuns, coldRuns, baselineRuns);
+    return 0;
+}
