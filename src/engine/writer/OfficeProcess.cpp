@@ -3,6 +3,7 @@
 #include "UnoSupport.h"
 #include "engine/Engine.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <fcntl.h>
 #include <rtl/bootstrap.hxx>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -129,6 +131,23 @@ QString uniquePipeName() {
         .arg(::getpid())
         .arg(++counter)
         .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+}
+
+// Where the runtime puts a named pipe's socket, whatever TMPDIR says.
+QByteArray pipeSocketPath(const QString& name) {
+    return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(name).toUtf8();
+}
+
+// The office's single-instance pipe for a profile: the MD5 of the profile URL's UTF-16 text, in
+// hex without leading zeros.
+QString singleInstancePipeName(const OUString& profileUrl) {
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArray(reinterpret_cast<const char*>(profileUrl.getStr()), profileUrl.getLength() * 2),
+        QCryptographicHash::Md5);
+    QString name = QStringLiteral("SingleOfficeIPC_");
+    for (const char byte : digest)
+        name += QString::number(static_cast<unsigned char>(byte), 16);
+    return name;
 }
 
 // Everything the child needs, prepared before fork: after it only async-signal-safe calls.
@@ -256,12 +275,15 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     std::shared_ptr<OfficeProcess> office(new OfficeProcess);
     office->mFolder = how.folder;
     const QString pipeName = uniquePipeName();
+    const OUString profileUrl = fileUrl(how.folder);
+    office->mPipePaths = {pipeSocketPath(pipeName),
+                          pipeSocketPath(singleInstancePipeName(profileUrl))};
     SpawnPlan plan;
     plan.program = QFile::encodeName(program.absoluteFilePath());
     plan.logPath = QFile::encodeName(how.folder + QStringLiteral("/engine.log"));
     plan.environment = officeEnvironment();
     plan.arguments = {plan.program,
-                      "-env:UserInstallation=" + QFile::encodeName(toQString(fileUrl(how.folder))),
+                      "-env:UserInstallation=" + QFile::encodeName(toQString(profileUrl)),
                       "--headless",
                       "--invisible",
                       "--nologo",
@@ -388,6 +410,12 @@ void OfficeProcess::shutDown() {
     }
     if (request.joinable())
         request.join();
+    // A killed engine leaves its pipes' sockets behind; their names are ours alone.
+    for (const QByteArray& path : mPipePaths) {
+        struct stat status {};
+        if (::lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode))
+            ::unlink(path.constData());
+    }
     mDesktop.clear();
     mContext.clear();
     mBridge.clear();

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <sys/types.h>
 #include <thread>
+#include <vector>
 
 namespace brindlecast::engine::writer {
 
@@ -79,6 +80,7 @@ private:
     bool mShutDown = false;
     std::mutex mMutex;
     QString mFolder;
+    std::vector<QByteArray> mPipePaths;
     css::uno::Reference<css::lang::XComponent> mBridge;
     css::uno::Reference<css::uno::XComponentContext> mContext;
     css::uno::Reference<css::frame::XDesktop2> mDesktop;
