@@ -58,7 +58,7 @@ public:
             return;
         const pid_t pid = state.engine->processId();
         state.engine.reset();
-        EXPECT_FALSE(processExists(pid)) << "engine process " << pid << " outlived its engine";
+        EXPECT_FALSE(processRuns(pid)) << "engine process " << pid << " outlived its engine";
         EXPECT_TRUE(processesOf({pid}).empty());
         state.environment.reset();
     }
@@ -165,8 +165,15 @@ std::set<pid_t> processesOf(const std::set<pid_t>& groups, const std::set<pid_t>
     return found;
 }
 
-bool processExists(pid_t pid) {
-    return pid > 0 && ::kill(pid, 0) == 0;
+bool processRuns(pid_t pid) {
+    if (pid <= 0)
+        return false;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype state = line.lastIndexOf(')') + 2;
+    return state < line.size() && line[state] != 'Z';
 }
 
 } // namespace brindlecast::engine::tests

@@ -68,7 +68,7 @@ std::set<pid_t> processesOf(const std::set<pid_t>& groups, const std::set<pid_t>
 /// The shared engine's process, when it runs.
 pid_t sharedEnginePid();
 
-/// True while a process with this id exists (zombies included).
-bool processExists(pid_t pid);
+/// True while a process with this id runs (a zombie, waiting to be reaped, does not).
+bool processRuns(pid_t pid);
 
 } // namespace brindlecast::engine::tests

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
@@ -22,10 +24,15 @@ TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind)
         writer::WriterEngine engine(clipboard);
         EXPECT_EQ(engine.processId(), 0);
         const QString templatePath = folder + QStringLiteral("/newsletter.dot");
-        makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"), templatePath);
+        // Started from a thread that ends at once: the engine must not end with it.
+        std::thread([&] {
+            makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"),
+                                   templatePath);
+        }).join();
         const pid_t first = engine.processId();
         ASSERT_GT(first, 0);
         pids.insert(first);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
         auto application = engine.createApplication();
         EXPECT_EQ(engine.processId(), first) << "a session reuses the running engine";
@@ -60,8 +67,35 @@ TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind)
         // The engine goes with its session still open.
     }
     for (pid_t pid : pids)
-        EXPECT_FALSE(processExists(pid)) << pid;
+        EXPECT_FALSE(processRuns(pid)) << pid;
     EXPECT_TRUE(processesOf(pids, {sharedEnginePid()}).empty());
+}
+
+TEST(WriterEngineLifecycle, EngineDiesWithAKilledProgram) {
+    PrivateEnvironment environment;
+    const QString pidFile = environment.path("engine.pid");
+    QProcess holder;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("BRINDLECAST_ENGINE_HOLDER"), pidFile);
+    holder.setProcessEnvironment(variables);
+    holder.start(QStringLiteral("/proc/self/exe"), {});
+    ASSERT_TRUE(holder.waitForStarted());
+    QElapsedTimer timer;
+    timer.start();
+    while (!QFile::exists(pidFile) && holder.state() == QProcess::Running &&
+           timer.elapsed() < 60000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << holder.readAllStandardError().toStdString();
+    const pid_t engine = pid_t(file.readAll().toInt());
+    ASSERT_TRUE(processRuns(engine));
+
+    ::kill(pid_t(holder.processId()), SIGKILL);
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    timer.restart();
+    while (processRuns(engine) && timer.elapsed() < 5000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(processRuns(engine)) << "engine " << engine << " outlived its killed program";
 }
 
 TEST(WriterEngineLifecycle, MissingProgramFailsAtOnce) {
