@@ -1,0 +1,108 @@
+// From the fields to the saved newsletter, through the real windows and the real engine.
+#include "app/MessageBoxes.h"
+#include "app/QtPlatform.h"
+#include "app/Services.h"
+#include "engine/writer/WriterEngine.h"
+#include "entry/Form1.h"
+#include "fakes/FakeDialogs.h"
+#include "preview/Form2.h"
+#include "preview/PictureBox.h"
+#include "support/Isolated.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+namespace brindlecast {
+namespace {
+
+// Share of dark pixels in what the preview shows.
+double inkShare(QWidget* widget) {
+    const QImage shown = widget->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            dark += qGray(shown.pixel(x, y)) < 128;
+    return double(dark) / (shown.width() * shown.height());
+}
+
+class EndToEndTest : public testing::Isolated {
+protected:
+    QtClipboard clipboard;
+    engine::writer::WriterEngine engine{clipboard};
+    fakes::FakeMessageBoxes boxes;
+    fakes::FakeSaveDialog saveDialog;
+    fakes::FakeShell shell;
+    fakes::FakeRandom random;
+    int ended = 0;
+    Services services{boxes,  saveDialog, clipboard, shell,
+                      random, engine,     root(),    [this] { ++ended; }};
+};
+
+TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
+    Form1 form(services);
+    ASSERT_TRUE(form.Form_Load());
+    form.showCentred();
+    QTest::mouseClick(form.findChild<QPushButton*>("PushButton3"), Qt::LeftButton);
+
+    for (int look = 1; look <= 4; ++look) {
+        SCOPED_TRACE(look);
+        QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(look)),
+                          Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QPushButton*>("PushButton6"), Qt::LeftButton);
+        ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
+        Form2* preview = form.form2();
+        ASSERT_NE(preview, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+        EXPECT_FALSE(form.isVisible());
+        auto* picture = preview->findChild<PictureBox*>("Picture1");
+        EXPECT_GT(inkShare(picture), 0.01);
+        EXPECT_EQ(preview->zoomState().mZoom, 1.0f);
+        // For looking at the previews: BRINDLECAST_SCREENSHOTS names a folder to put them in.
+        if (const QString shots = qEnvironmentVariable("BRINDLECAST_SCREENSHOTS"); !shots.isEmpty())
+            preview->grab().save(QStringLiteral("%1/preview-%2.png").arg(shots).arg(look));
+
+        QTest::mouseClick(preview->findChild<QPushButton*>("PushButton1"), Qt::LeftButton);
+        EXPECT_EQ(preview->zoomState().mZoom, 1.25f);
+        QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(300, 300));
+        QTest::mouseMove(picture, QPoint(200, 100));
+        QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(200, 100) - picture->pos());
+        EXPECT_LT(picture->twipsPos().y(), 0);
+        EXPECT_GT(preview->findChild<QScrollBar*>("VScroll1")->value(), 0);
+
+        const QString target = root(QStringLiteral("newsletter%1.doc").arg(look));
+        saveDialog.answers = {target};
+        QTest::mouseClick(preview->findChild<QPushButton*>("PushButton6"), Qt::LeftButton);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].prompt, "Done.");
+        boxes.shown.clear();
+        const QString working = preview->mWordFile;
+        EXPECT_EQ(readAll(target), readAll(working));
+        QProcess catdoc;
+        catdoc.start(QStringLiteral("catdoc"), {target});
+        ASSERT_TRUE(catdoc.waitForFinished(30000));
+        EXPECT_FALSE(catdoc.readAllStandardOutput().trimmed().isEmpty());
+
+        QTest::mouseClick(preview->findChild<QPushButton*>("PushButton8"), Qt::LeftButton);
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_FALSE(preview->isVisible());
+        EXPECT_FALSE(QFile::exists(working));
+    }
+
+    // Generate once more, then close the preview: the program ends and leaves nothing behind.
+    QTest::mouseClick(form.findChild<QPushButton*>("PushButton6"), Qt::LeftButton);
+    const QString working = form.form2()->mWordFile;
+    EXPECT_TRUE(QFile::exists(working));
+    form.form2()->close();
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(QFile::exists(working));
+    EXPECT_EQ(QDir(temp()).entryList({"*.doc", "*.dot", "*.bmp", "brindlecast-??????"},
+                                     QDir::AllEntries | QDir::Hidden),
+              QStringList());
+}
+
+} // namespace
+} // namespace brindlecast
