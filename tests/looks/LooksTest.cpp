@@ -13,8 +13,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QThread>
+#include <csignal>
 #include <map>
 #include <memory>
+#include <sys/wait.h>
+#include <utility>
 
 namespace brindlecast {
 namespace {
@@ -184,6 +188,64 @@ TEST_F(LooksTest, SampleDataFillsEveryLookAndThePictureShowsIt) {
         DeleteFileQuietly(PreviewBitmapPath());
         DeleteFileQuietly(outcome.workingDocument);
     }
+}
+
+// Passes every call on to the real engine, and kills the engine's process once the template is
+// open, as a crash of the office would in the middle of a run.
+class KillingEngine final : public engine::Engine {
+public:
+    std::unique_ptr<engine::Application> createApplication() override {
+        class Session final : public engine::Application {
+        public:
+            Session(std::unique_ptr<engine::Application> real, bool& kill)
+                : mReal(std::move(real))
+                , mKill(kill) {}
+            engine::Document& open(const QString& path, bool readOnly) override {
+                engine::Document& document = mReal->open(path, readOnly);
+                if (std::exchange(mKill, false)) {
+                    const pid_t pid = sharedEngine().processId();
+                    ::kill(pid, SIGKILL);
+                    while (::kill(pid, 0) == 0 && ::waitpid(pid, nullptr, WNOHANG) == 0)
+                        QThread::msleep(10);
+                }
+                return document;
+            }
+            engine::Range& selection() override { return mReal->selection(); }
+            void setDisplayAlerts(bool on) override { mReal->setDisplayAlerts(on); }
+            engine::Document& activeDocument() override { return mReal->activeDocument(); }
+            void quit() override { mReal->quit(); }
+
+        private:
+            std::unique_ptr<engine::Application> mReal;
+            bool& mKill;
+        };
+        return std::make_unique<Session>(sharedEngine().createApplication(), killAtOpen);
+    }
+    bool killAtOpen = false;
+};
+
+TEST_F(LooksTest, AnEngineKilledMidRunGivesOneBoxAndTheNextRunWorks) {
+    fakes::FakeMessageBoxes boxes;
+    fakes::FakeRandom random;
+    KillingEngine engine;
+    Generation generation(engine, boxes, clipboard(), random, [] {});
+    GenerationInput input;
+    input.look = 2;
+    input.fieldText = [](int index) { return SampleValue(index); };
+    input.issueDate = [] { return QDateTime::currentDateTime(); };
+
+    engine.killAtOpen = true;
+    GenerationOutcome outcome = generation.run(input);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].prompt.contains("Form1.PushButton6_Click at line 80"))
+        << boxes.shown[0].prompt.toStdString();
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_FALSE(FileExists(TemplatePath()));
+
+    outcome = generation.run(input);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(outcome.pictureMade);
+    EXPECT_TRUE(FileExists(outcome.workingDocument));
 }
 
 } // namespace
