@@ -105,24 +105,25 @@ private:
 }
 
 // Our own process's component context, made once. The URE bootstrap must be set first:
-// without it the remote desktop's creation crashes.
+// without it the remote desktop's creation crashes. The context is never released: releasing
+// it from a static destructor at exit would run into runtime libraries already torn down.
 Reference<css::uno::XComponentContext> localContext(const QString& programFolder) {
     static std::mutex mutex;
-    static Reference<css::uno::XComponentContext> context;
+    static auto* const context = new Reference<css::uno::XComponentContext>;
     std::lock_guard lock(mutex);
-    if (!context.is()) {
+    if (!context->is()) {
         try {
             rtl::Bootstrap::set(
                 OUString("URE_BOOTSTRAP"),
                 toOUString(
                     QStringLiteral("vnd.sun.star.pathname:%1/fundamentalrc").arg(programFolder)));
-            context = cppu::defaultBootstrap_InitialComponentContext();
+            *context = cppu::defaultBootstrap_InitialComponentContext();
         } catch (...) {
             throw currentEngineError(
                 QStringLiteral("The document engine's runtime could not be loaded."), {});
         }
     }
-    return context;
+    return *context;
 }
 
 QString uniquePipeName() {

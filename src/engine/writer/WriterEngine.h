@@ -22,6 +22,7 @@ struct WriterEngineOptions {
     std::chrono::milliseconds startTimeout{60000};
 };
 
+/// Like the automation it stands for, an engine and its sessions serve one thread at a time.
 class WriterEngine final : public Engine {
 public:
     /// `clipboard` receives the page pictures and must outlive the engine and its sessions.
