@@ -50,7 +50,37 @@ void quitQuietly(std::unique_ptr<engine::Application>& application) {
     application.reset();
 }
 
+QString tag(int index) {
+    return QString::fromLatin1(Fields()[size_t(index)].tag);
+}
+
+QString issueDateTag() {
+    return QString::fromLatin1(IssueDatePlaceholder);
+}
+
 } // namespace
+
+void StoryPass(engine::Document& document, const std::function<QString(int)>& value) {
+    for (int i = 0; i < FieldCount; ++i)
+        for (engine::Range* story : document.storyRanges())
+            replaceAll(*story, tag(i), value(i));
+}
+
+void IssueDatePass(engine::Application& application, const QString& issueDate) {
+    replaceAll(application.selection(), issueDateTag(), issueDate);
+}
+
+void ShapePass(engine::Document& document, const std::function<QString(int)>& value,
+               const QString& issueDate) {
+    // Only the text is passed here; every other find setting stays as the engine has it.
+    for (engine::Shape* shape : document.shapes()) {
+        if (!shape->hasText())
+            continue;
+        for (int i = 0; i < FieldCount; ++i)
+            shape->textRange().find().execute(tag(i), value(i), engine::Replace::All);
+        shape->textRange().find().execute(issueDateTag(), issueDate, engine::Replace::All);
+    }
+}
 
 QString DocumentValue(const QString& fieldText) {
     QString value = fieldText;
@@ -72,10 +102,8 @@ Generation::Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& c
 GenerationOutcome Generation::run(const GenerationInput& input) {
     Trap trap{mBoxes, Form, QStringLiteral("PushButton6_Click")};
     GenerationOutcome outcome;
-    const auto tag = [](int index) { return QString::fromLatin1(Fields()[index].tag); };
     const auto value = [&](int index) { return DocumentValue(input.fieldText(index)); };
     const auto issueDate = [&] { return IssueDateText(input.issueDate().date()); };
-    const QString issueDateTag = QString::fromLatin1(IssueDatePlaceholder);
 
     // Extraction: the template is always written afresh, so a left-over or planted file at the
     // path is never what the engine opens.
@@ -93,22 +121,9 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     bool ok = trap.step(60, [&] { application = mEngine.createApplication(); }) &&
               trap.step(70, [&] { document = &application->open(templatePath, true); });
 
-    ok = ok && trap.step(80, [&] {
-        for (int i = 0; i < FieldCount; ++i)
-            for (engine::Range* story : document->storyRanges())
-                replaceAll(*story, tag(i), value(i));
-    });
-    ok = ok &&
-         trap.step(90, [&] { replaceAll(application->selection(), issueDateTag, issueDate()); });
-    ok = ok && trap.step(100, [&] {
-        for (engine::Shape* shape : document->shapes()) {
-            if (!shape->hasText())
-                continue;
-            for (int i = 0; i < FieldCount; ++i)
-                shape->textRange().find().execute(tag(i), value(i), engine::Replace::All);
-            shape->textRange().find().execute(issueDateTag, issueDate(), engine::Replace::All);
-        }
-    });
+    ok = ok && trap.step(80, [&] { StoryPass(*document, value); });
+    ok = ok && trap.step(90, [&] { IssueDatePass(*application, issueDate()); });
+    ok = ok && trap.step(100, [&] { ShapePass(*document, value, issueDate()); });
     if (ok)
         outcome.workingDocument = saveWorkingDocument(trap, *document);
     if (ok && !outcome.workingDocument.isEmpty()) {

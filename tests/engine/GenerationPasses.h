@@ -1,69 +1,41 @@
 #pragma once
 
 #include "engine/Engine.h"
+#include "entry/FieldTable.h"
+#include "generate/Generation.h"
 
 #include <QString>
-#include <QStringList>
 #include <array>
 
-// The three passes the newsletter generation makes over a template, on the engine interface
-// only, so that the back-end is exercised the way the program drives it.
+// The passes the newsletter generation makes over a template, taken from the generation itself,
+// so that the back-end is exercised exactly the way the program drives it.
 namespace brindlecast::engine::tests {
 
-inline const std::array<QString, 17>& fieldTags() {
-    static const std::array<QString, 17> tags = {
-        QStringLiteral("[NLTITLE]"),        QStringLiteral("[NLSUBTITLE]"),
-        QStringLiteral("[ISSUENO]"),        QStringLiteral("[VOLNO]"),
-        QStringLiteral("[SENDERNAME]"),     QStringLiteral("[COMPANYNAME]"),
-        QStringLiteral("[STREETADDRESS]"),  QStringLiteral("[CITYSTZIP]"),
-        QStringLiteral("[OFFICENO]"),       QStringLiteral("[FAXNO]"),
-        QStringLiteral("[EMAILADDRESS]"),   QStringLiteral("[WEBSITE]"),
-        QStringLiteral("[RECIPIENTNAME]"),  QStringLiteral("[COMPANYNAME2]"),
-        QStringLiteral("[STREETADDRESS2]"), QStringLiteral("[CITYSTZIP2]"),
-        QStringLiteral("[MONTHYEAR]")};
+inline const std::array<QString, FieldCount>& fieldTags() {
+    static const std::array<QString, FieldCount> tags = [] {
+        std::array<QString, FieldCount> all;
+        for (int i = 0; i < FieldCount; ++i)
+            all[size_t(i)] = QString::fromLatin1(Fields()[size_t(i)].tag);
+        return all;
+    }();
     return tags;
 }
 
 inline const QString& issueDateTag() {
-    static const QString tag = QStringLiteral("[IssueDate]");
+    static const QString tag = QString::fromLatin1(IssueDatePlaceholder);
     return tag;
 }
 
-using FieldValues = std::array<QString, 17>;
+using FieldValues = std::array<QString, FieldCount>;
 
 /// Story pass (every field through every story), the issue date through the selection, then
 /// every shape with text.
 inline void runGenerationPasses(Application& application, Document& document,
                                 const FieldValues& values, const QString& issueDate) {
-    for (std::size_t field = 0; field < values.size(); ++field) {
-        for (Range* story : document.storyRanges()) {
-            Find& find = story->find();
-            find.clearFormatting();
-            find.clearReplacementFormatting();
-            find.setText(fieldTags()[field]);
-            find.setReplacementText(values[field]);
-            find.setForward(true);
-            find.setWrap(1);
-            find.setFormat(false);
-            find.setMatchCase(false);
-            find.setMatchWholeWord(false);
-            find.setMatchWildcards(false);
-            find.setMatchSoundsLike(false);
-            find.setMatchAllWordForms(false);
-            find.execute(Replace::All);
-        }
-    }
-    Find& selectionFind = application.selection().find();
-    selectionFind.clearFormatting();
-    selectionFind.setText(issueDateTag());
-    selectionFind.setReplacementText(issueDate);
-    selectionFind.execute(Replace::All);
-    for (Shape* shape : document.shapes()) {
-        if (!shape->hasText())
-            continue;
-        for (std::size_t field = 0; field < values.size(); ++field)
-            shape->textRange().find().execute(fieldTags()[field], values[field], Replace::All);
-    }
+    const auto value = [&](int index) { return values[size_t(index)]; };
+    StoryPass(document, value);
+    IssueDatePass(application, issueDate);
+    ShapePass(document, value, issueDate);
 }
 
 } // namespace brindlecast::engine::tests
