@@ -5,6 +5,7 @@
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/Services.h"
+#include "engine/ModuleEngine.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"
 #include "generate/TemplateStore.h"
@@ -84,7 +85,7 @@ double timeGeneration(Form1& form, int look, CountingBoxes& boxes) {
 // A child process: start-up as the program does it, until the main window is exposed.
 int startupProbe() {
     QtClipboard clipboard;
-    engine::writer::WriterEngine engine(clipboard);
+    engine::ModuleEngine engine(QStringLiteral(BRINDLECAST_WRITER_MODULE), clipboard);
     Session session(engine);
     Form1 form(session.services);
     if (!form.Form_Load())

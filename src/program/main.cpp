@@ -3,7 +3,8 @@
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/Services.h"
-#include "engine/writer/WriterEngine.h"
+#include "app/TerminationSignals.h"
+#include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
 
 #include <QApplication>
@@ -20,11 +21,14 @@ int main(int argc, char* argv[]) {
     QtClipboard clipboard;
     DesktopShell shell;
     TimeSeededRandom random;
-    engine::writer::WriterEngine engine(clipboard);
+    engine::ModuleEngine engine(ProgramFolder() + QStringLiteral("/brindlecast-writer.so"),
+                                clipboard);
     // exit() rather than quit(): quitting would close the hidden preview window and run its
     // closing steps, which belong to closing that window only.
     Services services{boxes,  saveDialog, clipboard,       shell,
                       random, engine,     ProgramFolder(), [] { QCoreApplication::exit(0); }};
+
+    QuitOnTerminationSignals([] { QCoreApplication::exit(0); });
 
     Form1 form(services);
     if (!form.Form_Load())

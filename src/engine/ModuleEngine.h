@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Engine.h"
+
+#include <QString>
+#include <memory>
+
+namespace brindlecast {
+class Clipboard;
+}
+
+namespace brindlecast::engine {
+
+/// The name of the function a back-end module exports:
+/// `Engine* brindlecast_create_engine(Clipboard*)`.
+inline constexpr const char* ModuleEntryPoint = "brindlecast_create_engine";
+
+/// An engine whose back-end lives in a module loaded on first use. The program itself then
+/// starts, and can give its advice, on a machine where the back-end's own libraries (the
+/// office's runtime) are missing: a module that cannot be loaded is an engine that cannot be
+/// created.
+class ModuleEngine final : public Engine {
+public:
+    ModuleEngine(QString modulePath, Clipboard& clipboard);
+    ~ModuleEngine() override;
+
+    std::unique_ptr<Application> createApplication() override;
+
+private:
+    QString mModulePath;
+    Clipboard& mClipboard;
+    std::unique_ptr<Engine> mEngine;
+};
+
+} // namespace brindlecast::engine
