@@ -163,10 +163,18 @@ struct SpawnPlan {
 
 // The office converts file URLs to paths in its locale's character set: under a non-UTF-8
 // locale (LANG=C, common for services and CI) it cannot open a path with non-ASCII letters.
-std::vector<QByteArray> officeEnvironment() {
+// The office's own scratch files go into `scratch`, inside the engine's folder, so that they
+// go with it instead of piling up beside the user's files when the office is killed.
+std::vector<QByteArray> officeEnvironment(const QString& scratch) {
     std::vector<QByteArray> environment;
-    for (char** entry = environ; *entry; ++entry)
-        environment.emplace_back(*entry);
+    for (char** entry = environ; *entry; ++entry) {
+        const QByteArray variable(*entry);
+        if (!variable.startsWith("TMPDIR=") && !variable.startsWith("TMP=") &&
+            !variable.startsWith("TEMP="))
+            environment.push_back(variable);
+    }
+    for (const char* name : {"TMPDIR=", "TMP=", "TEMP="})
+        environment.push_back(name + QFile::encodeName(scratch));
     QByteArray ctype = qgetenv("LC_ALL");
     if (ctype.isEmpty())
         ctype = qgetenv("LC_CTYPE");
@@ -282,7 +290,9 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     SpawnPlan plan;
     plan.program = QFile::encodeName(program.absoluteFilePath());
     plan.logPath = QFile::encodeName(how.folder + QStringLiteral("/engine.log"));
-    plan.environment = officeEnvironment();
+    const QString scratch = how.folder + QStringLiteral("/scratch");
+    QDir().mkpath(scratch);
+    plan.environment = officeEnvironment(scratch);
     plan.arguments = {plan.program,
                       "-env:UserInstallation=" + QFile::encodeName(toQString(profileUrl)),
                       "--headless",
