@@ -31,9 +31,27 @@ QtClipboard& clipboard() {
     return clipboard;
 }
 
+// One engine for the test program, with its profile in a folder of its own that outlives every
+// test's temporary folder, ended (and its folder removed) when the tests are over.
+class EngineEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        const QByteArray saved = qgetenv("TEMP");
+        qputenv("TEMP", QFile::encodeName(mFolder.path()));
+        engine = std::make_unique<WriterEngine>(clipboard());
+        engine->createApplication()->quit();
+        qputenv("TEMP", saved);
+    }
+    void TearDown() override { engine.reset(); }
+    static inline std::unique_ptr<WriterEngine> engine;
+
+private:
+    QTemporaryDir mFolder;
+};
+const auto* const registered = ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
+
 WriterEngine& sharedEngine() {
-    static auto* engine = new WriterEngine(clipboard());
-    return *engine;
+    return *EngineEnvironment::engine;
 }
 
 const char* const LookFiles[] = {"classic", "executive", "professional", "elegant"};

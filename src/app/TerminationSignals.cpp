@@ -1,0 +1,39 @@
+#include "TerminationSignals.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace brindlecast {
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: one byte into the pipe, read on the event loop.
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+}
+} // namespace
+
+void QuitOnTerminationSignals(std::function<void()> quit) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return; // without the pipe the signals keep their default, immediate effect
+    auto* notifier =
+        new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [quit = std::move(quit)] {
+        char byte;
+        [[maybe_unused]] const ssize_t ignored = ::read(signalPipe[0], &byte, 1);
+        quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
+}
+
+} // namespace brindlecast

@@ -1,0 +1,53 @@
+// The program as a user starts it: its own process, the engine module, a window on screen.
+#include "support/Isolated.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+
+namespace brindlecast {
+namespace {
+
+class ProgramTest : public testing::Isolated {
+protected:
+    QStringList engineFolders() const {
+        return QDir(temp()).entryList({"brindlecast-engine-*"}, QDir::Dirs);
+    }
+    bool waitFor(const std::function<bool()>& condition, int milliseconds = 60000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!condition()) {
+            if (timer.elapsed() > milliseconds)
+                return false;
+            QThread::msleep(50);
+        }
+        return true;
+    }
+};
+
+TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
+    QProcess program;
+    program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    program.start(QStringLiteral(BRINDLECAST_PROGRAM), {});
+    ASSERT_TRUE(program.waitForStarted());
+    // The start-up check has started the engine once its profile has been made.
+    ASSERT_TRUE(waitFor([&] {
+        const QStringList folders = engineFolders();
+        return !folders.isEmpty() && QDir(temp(folders[0] + "/user")).exists() &&
+               !QDir(temp()).exists("template.dot");
+    }));
+    QThread::msleep(500);
+    ASSERT_EQ(program.state(), QProcess::Running);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_EQ(engineFolders(), QStringList());
+    EXPECT_EQ(QDir(temp()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList());
+}
+
+} // namespace
+} // namespace brindlecast
