@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <limits>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -150,6 +151,8 @@ void Form1::buildForm() {
         field->setGeometry(
             twipsRect(spec.twips.x(), spec.twips.y(), spec.twips.width(), spec.twips.height()));
         field->setFont(arial(9, false));
+        // Fields take text of any length; a line edit would otherwise cut it at 32767.
+        field->setMaxLength(std::numeric_limits<int>::max());
         field->setProperty("Tag", QString::fromLatin1(spec.tag));
         field->installEventFilter(this);
         connect(field, &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });

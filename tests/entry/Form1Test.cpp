@@ -108,6 +108,8 @@ TEST_F(Form1Test, TypingIsStoredPerKeystrokeAndComesBackAfterARestart) {
         EXPECT_EQ(stored("Text1_0"), word.left(i + 1));
     }
     form->Text1(7)->setText(QStringLiteral("  Millbrook, VT  "));
+    const QString huge(40000, QLatin1Char('h'));
+    form->Text1(8)->setText(huge);
     form->Text1(9)->setText(QStringLiteral("x"));
     form->Text1(9)->clear();
     EXPECT_EQ(stored("Text1_9"), "");
@@ -116,6 +118,7 @@ TEST_F(Form1Test, TypingIsStoredPerKeystrokeAndComesBackAfterARestart) {
     ASSERT_TRUE(start());
     EXPECT_EQ(form->Text1(0)->text(), "Hello");
     EXPECT_EQ(form->Text1(7)->text(), "  Millbrook, VT  ");
+    EXPECT_EQ(form->Text1(8)->text(), huge);
     EXPECT_EQ(form->Text1(9)->text(), "");
     EXPECT_EQ(form->Text1(MonthYearField)->text(), MonthYearText(QDate::currentDate()));
 }
