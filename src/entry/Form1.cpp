@@ -142,36 +142,36 @@ void Form1::buildForm() {
     int senderLabels = 0;
     int recipientLabels = 0;
     for (int i = 0; i < FieldCount; ++i) {
-        const FieldSpec& spec = Fields()[size_t(i)];
-        QWidget* frame = mFrames[size_t(spec.frame == FieldFrame::Header   ? HeaderFrame
-                                        : spec.frame == FieldFrame::Sender ? SenderFrame
-                                                                           : RecipientFrame)];
+        const FieldSpec& entry = Fields()[size_t(i)];
+        QWidget* frame = mFrames[size_t(entry.frame == FieldFrame::Header   ? HeaderFrame
+                                        : entry.frame == FieldFrame::Sender ? SenderFrame
+                                                                            : RecipientFrame)];
         auto* field = new QLineEdit(frame);
         field->setObjectName(QStringLiteral("Text1_%1").arg(i));
         field->setGeometry(
-            twipsRect(spec.twips.x(), spec.twips.y(), spec.twips.width(), spec.twips.height()));
+            twipsRect(entry.twips.x(), entry.twips.y(), entry.twips.width(), entry.twips.height()));
         field->setFont(arial(9, false));
         // Fields take text of any length; a line edit would otherwise cut it at 32767.
         field->setMaxLength(std::numeric_limits<int>::max());
-        field->setProperty("Tag", QString::fromLatin1(spec.tag));
+        field->setProperty("Tag", QString::fromLatin1(entry.tag));
         field->installEventFilter(this);
         connect(field, &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
         mText1[size_t(i)] = field;
-        if (!spec.label) {
+        if (!entry.label) {
             field->setVisible(false);
             field->setFocusPolicy(Qt::NoFocus);
             continue;
         }
         QByteArray name;
-        if (spec.frame == FieldFrame::Sender)
+        if (entry.frame == FieldFrame::Sender)
             name = "Label2_" + QByteArray::number(senderLabels++);
-        else if (spec.frame == FieldFrame::Recipient)
+        else if (entry.frame == FieldFrame::Recipient)
             name = recipientLabels++ == 0 ? QByteArray("Label3")
                                           : "Label2_" + QByteArray::number(7 + recipientLabels - 1);
         else
             name = "Label1_" + QByteArray::number(i < 2 ? i : i + 1);
-        makeLabel(frame, name.constData(), spec.label, spec.labelLeft, spec.labelTop,
-                  spec.twips.x() - spec.labelLeft - 30);
+        makeLabel(frame, name.constData(), entry.label, entry.labelLeft, entry.labelTop,
+                  entry.twips.x() - entry.labelLeft - 30);
     }
     makeLabel(mFrames[HeaderFrame], "Label1_2", "Issue Date:", 240, 1275, 1290);
 
