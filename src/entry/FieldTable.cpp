@@ -9,31 +9,28 @@ constexpr int Row1 = 360, Row2 = 795, Row3 = 1275, Row4 = 1755, Row5 = 2235, Row
 
 const std::array<FieldSpec, FieldCount>& Fields() {
     using F = FieldFrame;
+    // clang-format off
     static const std::array<FieldSpec, FieldCount> fields{{
-        {"Title/Headline:", F::Header, "[NLTITLE]", 1, {1560, 285, 6015, 345}, 240, Row1},
-        {"Subtitle:", F::Header, "[NLSUBTITLE]", 2, {1560, 720, 6015, 345}, 240, Row2},
-        {"Issue/Edition No.:", F::Header, "[ISSUENO]", 4, {4800, 1200, 615, 375}, 3240, Row3},
-        {" Volume No.:", F::Header, "[VOLNO]", 5, {6960, 1200, 615, 375}, 5760, Row3},
-        {"Sender Name:", F::Sender, "[SENDERNAME]", 6, {1680, 285, 5895, 345}, 240, Row1},
-        {"Company Name:", F::Sender, "[COMPANYNAME]", 7, {1680, 720, 5895, 345}, 240, Row2},
-        {"Street Address:", F::Sender, "[STREETADDRESS]", 8, {1680, 1200, 5895, 345}, 240, Row3},
-        {"City, State Zip:", F::Sender, "[CITYSTZIP]", 9, {1680, 1680, 5895, 345}, 240, Row4},
-        {"Phone No:", F::Sender, "[OFFICENO]", 10, {1680, 2160, 2415, 345}, 240, Row5},
-        {"Fax No:", F::Sender, "[FAXNO]", 11, {5280, 2160, 2295, 345}, 4320, Row5},
-        {"Email Address:", F::Sender, "[EMAILADDRESS]", 12, {1680, 2640, 2415, 345}, 240, Row6},
-        {"Website:", F::Sender, "[WEBSITE]", 13, {5280, 2640, 2295, 345}, 4320, Row6},
-        {"Recipient Name:", F::Recipient, "[RECIPIENTNAME]", 14, {1680, 285, 5895, 345}, 240, Row1},
-        {"Company Name:", F::Recipient, "[COMPANYNAME2]", 15, {1680, 720, 5895, 345}, 240, Row2},
-        {"Street Address:",
-         F::Recipient,
-         "[STREETADDRESS2]",
-         16,
-         {1680, 1200, 5895, 345},
-         240,
-         Row3},
-        {"City, State Zip:", F::Recipient, "[CITYSTZIP2]", 17, {1680, 1680, 5895, 345}, 240, Row4},
-        {nullptr, F::Header, "[MONTHYEAR]", 0, {2520, 1290, 495, 375}, 0, 0},
+        {"Title/Headline:",    "Label1_0",  F::Header,    "[NLTITLE]",        1, {1560, 285, 6015, 345},  240, Row1},
+        {"Subtitle:",          "Label1_1",  F::Header,    "[NLSUBTITLE]",     2, {1560, 720, 6015, 345},  240, Row2},
+        {"Issue/Edition No.:", "Label1_3",  F::Header,    "[ISSUENO]",        4, {4800, 1200, 615, 375}, 3240, Row3},
+        {" Volume No.:",       "Label1_4",  F::Header,    "[VOLNO]",          5, {6960, 1200, 615, 375}, 5760, Row3},
+        {"Sender Name:",       "Label2_0",  F::Sender,    "[SENDERNAME]",     6, {1680, 285, 5895, 345},  240, Row1},
+        {"Company Name:",      "Label2_1",  F::Sender,    "[COMPANYNAME]",    7, {1680, 720, 5895, 345},  240, Row2},
+        {"Street Address:",    "Label2_2",  F::Sender,    "[STREETADDRESS]",  8, {1680, 1200, 5895, 345}, 240, Row3},
+        {"City, State Zip:",   "Label2_3",  F::Sender,    "[CITYSTZIP]",      9, {1680, 1680, 5895, 345}, 240, Row4},
+        {"Phone No:",          "Label2_4",  F::Sender,    "[OFFICENO]",      10, {1680, 2160, 2415, 345}, 240, Row5},
+        {"Fax No:",            "Label2_5",  F::Sender,    "[FAXNO]",         11, {5280, 2160, 2295, 345}, 4320, Row5},
+        {"Email Address:",     "Label2_6",  F::Sender,    "[EMAILADDRESS]",  12, {1680, 2640, 2415, 345}, 240, Row6},
+        {"Website:",           "Label2_7",  F::Sender,    "[WEBSITE]",       13, {5280, 2640, 2295, 345}, 4320, Row6},
+        // "Recepient" starts with Label3 and goes on with Label2's next indexes.
+        {"Recipient Name:",    "Label3",    F::Recipient, "[RECIPIENTNAME]", 14, {1680, 285, 5895, 345},  240, Row1},
+        {"Company Name:",      "Label2_8",  F::Recipient, "[COMPANYNAME2]",  15, {1680, 720, 5895, 345},  240, Row2},
+        {"Street Address:",    "Label2_9",  F::Recipient, "[STREETADDRESS2]", 16, {1680, 1200, 5895, 345}, 240, Row3},
+        {"City, State Zip:",   "Label2_10", F::Recipient, "[CITYSTZIP2]",    17, {1680, 1680, 5895, 345}, 240, Row4},
+        {nullptr,              nullptr,     F::Header,    "[MONTHYEAR]",      0, {2520, 1290, 495, 375},    0, 0},
     }};
+    // clang-format on
     return fields;
 }
 

@@ -11,7 +11,8 @@ enum class FieldFrame { Header, Sender, Recipient };
 
 /// One newsletter field: its label, frame, placeholder and place in the main window.
 struct FieldSpec {
-    const char* label; // nullptr for the hidden month-year field
+    const char* label;     // nullptr for the hidden month-year field
+    const char* labelName; // the label's object name
     FieldFrame frame;
     const char* tag; // the placeholder it replaces in the templates
     int focusOrder;  // 0: never takes the focus

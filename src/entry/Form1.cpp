@@ -137,10 +137,6 @@ void Form1::buildForm() {
     }
     mOptions[0]->setChecked(true);
 
-    // Label names follow the frames: Label1 in "Header", Label2 in "Sender", and "Recepient"
-    // starts with Label3 and goes on with Label2's indexes 8 to 10.
-    int senderLabels = 0;
-    int recipientLabels = 0;
     for (int i = 0; i < FieldCount; ++i) {
         const FieldSpec& entry = Fields()[size_t(i)];
         QWidget* frame = mFrames[size_t(entry.frame == FieldFrame::Header   ? HeaderFrame
@@ -162,15 +158,7 @@ void Form1::buildForm() {
             field->setFocusPolicy(Qt::NoFocus);
             continue;
         }
-        QByteArray name;
-        if (entry.frame == FieldFrame::Sender)
-            name = "Label2_" + QByteArray::number(senderLabels++);
-        else if (entry.frame == FieldFrame::Recipient)
-            name = recipientLabels++ == 0 ? QByteArray("Label3")
-                                          : "Label2_" + QByteArray::number(7 + recipientLabels - 1);
-        else
-            name = "Label1_" + QByteArray::number(i < 2 ? i : i + 1);
-        makeLabel(frame, name.constData(), entry.label, entry.labelLeft, entry.labelTop,
+        makeLabel(frame, entry.labelName, entry.label, entry.labelLeft, entry.labelTop,
                   entry.twips.x() - entry.labelLeft - 30);
     }
     makeLabel(mFrames[HeaderFrame], "Label1_2", "Issue Date:", 240, 1275, 1290);
