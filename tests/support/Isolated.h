@@ -13,8 +13,10 @@ namespace brindlecast::testing {
 /// files or the user's real settings.
 class Isolated : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(mRoot.isValid());
+    // Made in the constructor, not in SetUp(), so that derived fixtures' constructors already
+    // work in the private folders rather than in whatever TEMP the test program inherited.
+    Isolated() {
+        EXPECT_TRUE(mRoot.isValid());
         mTemp = mRoot.filePath(QStringLiteral("temp"));
         QDir().mkpath(mTemp);
         QDir().mkpath(mRoot.filePath(QStringLiteral("home")));
