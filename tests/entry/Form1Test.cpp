@@ -5,8 +5,7 @@
 #include "app/Settings.h"
 #include "app/WindowPointer.h"
 #include "entry/DateTexts.h"
-#include "fakes/FakeDialogs.h"
-#include "fakes/FakeEngine.h"
+#include "fakes/FakeServices.h"
 #include "generate/WorkingFiles.h"
 #include "preview/Form2.h"
 #include "support/Isolated.h"
@@ -29,16 +28,11 @@ QString stored(const QString& key) {
     return GetSetting(AppName, SectionName, key, QStringLiteral("<absent>"));
 }
 
-class Form1Test : public testing::Isolated {
+class Form1Test : public testing::Isolated, protected fakes::FakeServices {
 protected:
-    void SetUp() override {
-        Isolated::SetUp();
-        QDir().mkpath(root("program"));
-    }
-    void TearDown() override {
-        form.reset();
-        Isolated::TearDown();
-    }
+    Form1Test()
+        : FakeServices(root("program")) {}
+    void TearDown() override { form.reset(); }
 
     /// Creates the main window and runs its start-up, as the program does.
     bool start() {
@@ -63,15 +57,6 @@ protected:
                     root("program/HAND-M.CUR"));
     }
 
-    fakes::FakeMessageBoxes boxes;
-    fakes::FakeSaveDialog saveDialog;
-    fakes::FakeClipboard clipboard;
-    fakes::FakeShell shell;
-    fakes::FakeRandom random;
-    fakes::FakeEngine engine{clipboard};
-    int ended = 0;
-    Services services{boxes,  saveDialog, clipboard,       shell,
-                      random, engine,     root("program"), [this] { ++ended; }};
     std::unique_ptr<Form1> form;
 };
 

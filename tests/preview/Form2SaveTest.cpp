@@ -33,12 +33,12 @@ protected:
 };
 
 TEST_F(SaveTest, CancelledDialogWritesNothingAndStillSaysDone) {
-    dialog.FileName = "left over from before";
+    saveDialog.FileName = "left over from before";
     click("PushButton6");
-    ASSERT_EQ(dialog.shown.size(), 1u);
-    EXPECT_EQ(dialog.shown[0].fileName, "");
-    EXPECT_EQ(dialog.shown[0].dialogTitle, "Save File");
-    EXPECT_EQ(dialog.shown[0].filter, "Word Files (*.doc)|*.doc");
+    ASSERT_EQ(saveDialog.shown.size(), 1u);
+    EXPECT_EQ(saveDialog.shown[0].fileName, "");
+    EXPECT_EQ(saveDialog.shown[0].dialogTitle, "Save File");
+    EXPECT_EQ(saveDialog.shown[0].filter, "Word Files (*.doc)|*.doc");
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].prompt, "Done.");
     EXPECT_EQ(boxes.shown[0].style, 0);
@@ -49,7 +49,7 @@ TEST_F(SaveTest, CancelledDialogWritesNothingAndStillSaysDone) {
 TEST_F(SaveTest, NewFileIsAByteCopyUnderExactlyTheChosenName) {
     click("PushButton1");
     vBar()->setValue(50);
-    dialog.answers.push_back(out("letter"));
+    saveDialog.answers.push_back(out("letter"));
     click("PushButton6");
     EXPECT_EQ(prompts(boxes), QStringList{"Done."});
     EXPECT_EQ(outEntries(), QStringList{"letter"});
@@ -63,7 +63,7 @@ TEST_F(SaveTest, NewFileIsAByteCopyUnderExactlyTheChosenName) {
 
 TEST_F(SaveTest, ExistingFileAnsweredNoIsLeftAlone) {
     writeAll(out("letter.doc"), "the user's own file");
-    dialog.answers.push_back(out("letter.doc"));
+    saveDialog.answers.push_back(out("letter.doc"));
     boxes.answers.push_back(MsgAnswer::No);
     click("PushButton6");
     ASSERT_EQ(boxes.shown.size(), 2u);
@@ -75,12 +75,12 @@ TEST_F(SaveTest, ExistingFileAnsweredNoIsLeftAlone) {
 }
 
 TEST_F(SaveTest, SavingTwiceToOneNameAsksTheSecondTimeAndReplaces) {
-    dialog.answers.push_back(out("letter.doc"));
+    saveDialog.answers.push_back(out("letter.doc"));
     click("PushButton6");
     EXPECT_EQ(prompts(boxes), QStringList{"Done."});
     writeAll(out("letter.doc"), "changed since");
 
-    dialog.answers.push_back(out("letter.doc"));
+    saveDialog.answers.push_back(out("letter.doc"));
     boxes.answers.push_back(MsgAnswer::Yes);
     click("PushButton6");
     EXPECT_EQ(prompts(boxes),
@@ -92,7 +92,7 @@ TEST_F(SaveTest, SavingTwiceToOneNameAsksTheSecondTimeAndReplaces) {
 TEST_F(SaveTest, FailedCopyKeepsTheUsersFileAndReportsInsteadOfDone) {
     writeAll(out("letter.doc"), "the user's own file");
     QFile::remove(document);
-    dialog.answers.push_back(out("letter.doc"));
+    saveDialog.answers.push_back(out("letter.doc"));
     boxes.answers.push_back(MsgAnswer::Yes);
     click("PushButton6");
     ASSERT_EQ(boxes.shown.size(), 2u);
@@ -110,7 +110,7 @@ TEST_F(SaveTest, FailedCopyKeepsTheUsersFileAndReportsInsteadOfDone) {
 
 TEST_F(SaveTest, TargetFolderThatIsAFileIsReportedWithoutDone) {
     writeAll(out("plain"), "not a folder");
-    dialog.answers.push_back(out("plain/letter.doc"));
+    saveDialog.answers.push_back(out("plain/letter.doc"));
     click("PushButton6");
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].prompt.startsWith("Cannot save the newsletter to " +
@@ -132,7 +132,7 @@ TEST_F(PreviewTest, BackDeletesTheWorkingDocumentEvenWhenItIsAlreadyGone) {
     EXPECT_TRUE(mainForm.isVisible());
     EXPECT_FALSE(form().isVisible());
     EXPECT_TRUE(boxes.shown.empty());
-    EXPECT_EQ(endProgramCalls, 0);
+    EXPECT_EQ(ended, 0);
 }
 
 TEST_F(PreviewTest, ClosingDeletesTheWorkingDocumentAndEndsTheProgram) {
@@ -140,7 +140,7 @@ TEST_F(PreviewTest, ClosingDeletesTheWorkingDocumentAndEndsTheProgram) {
     handOver(page(580, 751), document);
     EXPECT_TRUE(form().close());
     EXPECT_FALSE(QFile::exists(document));
-    EXPECT_EQ(endProgramCalls, 1);
+    EXPECT_EQ(ended, 1);
     EXPECT_FALSE(mainForm.isVisible());
     EXPECT_TRUE(boxes.shown.empty());
 }

@@ -8,10 +8,8 @@
 namespace brindlecast::test {
 
 PreviewTest::PreviewTest()
-    : programFolder(root(QStringLiteral("program")))
-    , services{boxes,  dialog, clipboard,     shell,
-               random, engine, programFolder, [this] { ++endProgramCalls; }} {
-    QDir().mkpath(programFolder);
+    : FakeServices(root(QStringLiteral("program")))
+    , programFolder(root(QStringLiteral("program"))) {
     mainForm.setObjectName(QStringLiteral("Form1"));
     mainForm.show();
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/Services.h"
-#include "fakes/FakeDialogs.h"
-#include "fakes/FakeEngine.h"
+#include "fakes/FakeServices.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 
@@ -20,7 +19,7 @@ QImage page(int width, int height, int dpi = 96);
 
 /// A preview window with fake dialogs in folders of its own. The window is made on first use,
 /// so a test can put files in the program folder first.
-class PreviewTest : public testing::Isolated {
+class PreviewTest : public testing::Isolated, protected fakes::FakeServices {
 protected:
     PreviewTest();
     ~PreviewTest() override;
@@ -46,14 +45,6 @@ protected:
     }
 
     QString programFolder;
-    fakes::FakeMessageBoxes boxes;
-    fakes::FakeSaveDialog dialog;
-    fakes::FakeClipboard clipboard;
-    fakes::FakeShell shell;
-    fakes::FakeRandom random;
-    fakes::FakeEngine engine{clipboard};
-    int endProgramCalls = 0;
-    Services services;
     QWidget mainForm;
 
 private:

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "FakeDialogs.h"
+#include "FakeEngine.h"
+#include "app/Services.h"
+
+#include <QDir>
+
+namespace brindlecast::fakes {
+
+/// Every fake of the outside world, wired into the Services the windows take. The program
+/// folder is made; `ended` counts the requests to end the program.
+struct FakeServices {
+    explicit FakeServices(const QString& programFolder)
+        : services{boxes,  saveDialog, clipboard,     shell,
+                   random, engine,     programFolder, [this] { ++ended; }} {
+        QDir().mkpath(programFolder);
+    }
+    FakeServices(const FakeServices&) = delete;
+    FakeServices& operator=(const FakeServices&) = delete;
+
+    FakeMessageBoxes boxes;
+    FakeSaveDialog saveDialog;
+    FakeClipboard clipboard;
+    FakeShell shell;
+    FakeRandom random;
+    FakeEngine engine{clipboard};
+    int ended = 0;
+    Services services;
+};
+
+} // namespace brindlecast::fakes
