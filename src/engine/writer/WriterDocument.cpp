@@ -93,13 +93,13 @@ void WriterFind::execute(Replace replace) {
     try {
         switch (replace) {
         case Replace::None:
-            mLastCount = mStory.replace(pattern, nullptr, false);
+            mStory.replace(pattern, nullptr, false);
             break;
         case Replace::One:
-            mLastCount = mStory.replace(pattern, &mReplacement, false);
+            mStory.replace(pattern, &mReplacement, false);
             break;
         case Replace::All:
-            mLastCount = mStory.replace(pattern, &mReplacement, true);
+            mStory.replace(pattern, &mReplacement, true);
             break;
         }
     } catch (...) {
@@ -304,28 +304,26 @@ std::vector<Shape*> WriterDocument::shapes() {
     return shapes;
 }
 
-Range& WriterDocument::range() {
+// The whole main text and the selection are both ranges over the main story, each with its
+// own find settings.
+WriterRange& WriterDocument::mainRange(std::unique_ptr<WriterRange>& range) {
     requireOpen();
-    if (!mWholeRange) {
+    if (!range) {
         try {
-            mWholeRange = std::make_unique<WriterRange>(*this, mainStory());
+            range = std::make_unique<WriterRange>(*this, mainStory());
         } catch (...) {
             throw mSession.error(QStringLiteral("The text of %1 could not be read.").arg(mPath));
         }
     }
-    return *mWholeRange;
+    return *range;
+}
+
+Range& WriterDocument::range() {
+    return mainRange(mWholeRange);
 }
 
 WriterRange& WriterDocument::selectionRange() {
-    requireOpen();
-    if (!mSelection) {
-        try {
-            mSelection = std::make_unique<WriterRange>(*this, mainStory());
-        } catch (...) {
-            throw mSession.error(QStringLiteral("The text of %1 could not be read.").arg(mPath));
-        }
-    }
-    return *mSelection;
+    return mainRange(mSelection);
 }
 
 void WriterDocument::exportTo(const QString& path, const QString& filterName) {
@@ -426,8 +424,6 @@ void WriterDocument::closeQuietly() {
 }
 
 void WriterDocument::close() {
-    if (isClosed())
-        return;
     closeQuietly();
 }
 

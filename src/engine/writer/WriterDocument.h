@@ -37,9 +37,11 @@ public:
     void clearReplacementFormatting() override {}
     void setText(const QString& text) override { mText = text; }
     void setReplacementText(const QString& text) override { mReplacement = text; }
-    void setForward(bool forward) override { mForward = forward; }
-    void setWrap(int wrap) override { mWrap = wrap; }
-    void setFormat(bool format) override { mFormat = format; }
+    // Every search covers the whole range, forward, without formatting conditions: the only
+    // search the generation makes, so these settings have nothing to change.
+    void setForward(bool) override {}
+    void setWrap(int) override {}
+    void setFormat(bool) override {}
     void setMatchCase(bool matchCase) override { mMatchCase = matchCase; }
     void setMatchWholeWord(bool wholeWord) override { mWholeWord = wholeWord; }
     void setMatchWildcards(bool wildcards) override { mWildcards = wildcards; }
@@ -48,23 +50,16 @@ public:
     void execute(Replace replace) override;
     void execute(const QString& findText, const QString& replaceWith, Replace replace) override;
 
-    /// How many hits the last execute found (Replace::None) or replaced.
-    int lastCount() const { return mLastCount; }
-
 private:
     const SessionContext& mSession;
     TextStory& mStory;
     QString mText;
     QString mReplacement;
-    bool mForward = true;
-    int mWrap = 0;
-    bool mFormat = false;
     bool mMatchCase = false;
     bool mWholeWord = false;
     bool mWildcards = false;
     bool mSoundsLike = false;
     bool mAllWordForms = false;
-    int mLastCount = 0;
 };
 
 class WriterRange final : public Range {
@@ -126,6 +121,7 @@ private:
     void discoverStories();
     void discoverShapes();
     std::shared_ptr<TextStory> mainStory();
+    WriterRange& mainRange(std::unique_ptr<WriterRange>& range);
 
     const SessionContext& mSession;
     css::uno::Reference<css::lang::XComponent> mComponent;
