@@ -13,8 +13,9 @@ inline long long roundHalfEven(double value) {
     return std::llrint(value);
 }
 
-inline int twipsToPixels(int twips) {
-    return int(roundHalfEven(double(twips) / TwipsPerPixel));
+/// The nearest logical pixel of a twips value, either side of zero.
+inline int twipsToPixels(double twips) {
+    return int(roundHalfEven(twips / TwipsPerPixel));
 }
 constexpr int pixelsToTwips(int pixels) {
     return pixels * TwipsPerPixel;

@@ -175,14 +175,9 @@ void Form2::Form_Activate() {
             Zoom_Ori->setPicture(Picture1->picture());
             Zoom_Ori->resizeTwips(Picture1->twipsSize());
         });
-        trap.step(30, [&] { mZoomState.mZoom = 1.0f; });
-        trap.step(40, [&] {
-            mZoomState.mOrigWidth = UnscaledSize(Zoom_Ori->twipsSize().width());
-            mZoomState.mOrigHeight = UnscaledSize(Zoom_Ori->twipsSize().height());
-        });
-        trap.step(50, [&] {
-            mZoomState.mCurWidth = ScaledSize(mZoomState.mOrigWidth, mZoomState.mZoom);
-            mZoomState.mCurHeight = ScaledSize(mZoomState.mOrigHeight, mZoomState.mZoom);
+        trap.step(30, [&] {
+            mZoomState.reset(UnscaledSize(Zoom_Ori->twipsSize().width()),
+                             UnscaledSize(Zoom_Ori->twipsSize().height()));
         });
         trap.step(60, [&] { RedrawImage(); });
         trap.step(70, [&] { SetupScrollbars(); });

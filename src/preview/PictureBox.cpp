@@ -20,10 +20,6 @@ PictureBox::PictureBox(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-int PictureBox::pixelsOf(double twips) {
-    return static_cast<int>(roundHalfEven(twips / TwipsPerPixel));
-}
-
 void PictureBox::setPicture(const QImage& picture) {
     mPicture = picture;
     const QSizeF natural = PictureSizeTwips(picture);
@@ -48,36 +44,41 @@ QSize PictureBox::devicePixels() const {
             static_cast<int>(std::lround(height() * ratio))};
 }
 
-void PictureBox::paintPicture(const QImage& picture, QSizeF sourceTwips) {
+void PictureBox::keepDrawing(const QImage& picture, QSizeF sourceTwips) {
     const QSize target = devicePixels();
     mDrawingStale = false;
     mDrawing = QPixmap();
-    if (!target.isEmpty()) {
-        const QImage drawing = ScaledDrawing(picture, sourceTwips, target);
-        if (drawing.isNull())
-            throw std::bad_alloc();
-        mDrawing = QPixmap::fromImage(drawing);
-        mDrawing.setDevicePixelRatio(devicePixelRatioF());
-    }
+    if (target.isEmpty())
+        return;
+    const QImage drawing = ScaledDrawing(picture, sourceTwips, target);
+    if (drawing.isNull())
+        throw std::bad_alloc();
+    mDrawing = QPixmap::fromImage(drawing);
+    mDrawing.setDevicePixelRatio(devicePixelRatioF());
+}
+
+void PictureBox::paintPicture(const QImage& picture, QSizeF sourceTwips) {
+    keepDrawing(picture, sourceTwips);
     update();
 }
 
 void PictureBox::moveTwips(QPointF pos) {
     mPos = pos;
-    move(pixelsOf(pos.x()), pixelsOf(pos.y()));
+    move(twipsToPixels(pos.x()), twipsToPixels(pos.y()));
 }
 
 void PictureBox::resizeTwips(QSize size) {
     mSize = size;
-    resize(pixelsOf(size.width()), pixelsOf(size.height()));
+    resize(twipsToPixels(size.width()), twipsToPixels(size.height()));
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     if (mDrawingStale) {
-        mDrawingStale = false;
-        const QImage drawing = ScaledDrawing(mPicture, PictureSizeTwips(mPicture), devicePixels());
-        mDrawing = QPixmap::fromImage(drawing);
-        mDrawing.setDevicePixelRatio(devicePixelRatioF());
+        // A surface that cannot be had leaves the box white rather than ending the paint.
+        try {
+            keepDrawing(mPicture, PictureSizeTwips(mPicture));
+        } catch (const std::bad_alloc&) {
+        }
     }
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);

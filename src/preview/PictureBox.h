@@ -32,14 +32,13 @@ public:
     QSize twipsSize() const { return mSize; }
     void resizeTwips(QSize size);
 
-    /// The nearest logical pixel of a twips value, either side of zero.
-    static int pixelsOf(double twips);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QSize devicePixels() const;
+    /// Scales `picture` into the box's device pixels and keeps it as what the box shows.
+    void keepDrawing(const QImage& picture, QSizeF sourceTwips);
 
     QImage mPicture;
     QPixmap mDrawing;

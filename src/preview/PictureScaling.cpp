@@ -14,14 +14,17 @@ constexpr double MetresPerInch = 0.0254;
 constexpr int DefaultDpi = 96;
 } // namespace
 
-int PictureDpi(const QImage& picture) {
-    const int dpi = static_cast<int>(roundHalfEven(picture.dotsPerMeterX() * MetresPerInch));
+static int dpiOf(int dotsPerMeter) {
+    const int dpi = static_cast<int>(roundHalfEven(dotsPerMeter * MetresPerInch));
     return dpi > 0 ? dpi : DefaultDpi;
 }
 
+int PictureDpi(const QImage& picture) {
+    return dpiOf(picture.dotsPerMeterX());
+}
+
 static int pictureDpiY(const QImage& picture) {
-    const int dpi = static_cast<int>(roundHalfEven(picture.dotsPerMeterY() * MetresPerInch));
-    return dpi > 0 ? dpi : DefaultDpi;
+    return dpiOf(picture.dotsPerMeterY());
 }
 
 QSizeF PictureSizeTwips(const QImage& picture) {
