@@ -32,6 +32,12 @@ bool SaveSetting(const QString& app, const QString& section, const QString& key,
     QSettings::Status status;
     {
         QSettings store(path, QSettings::IniFormat);
+        // Start-up writes every restored value back; a value already stored needs no rewrite of
+        // the file.
+        const QVariant stored = store.value(keyPath(section, key));
+        if (stored.typeId() == QMetaType::QString && stored.toString() == value &&
+            store.status() == QSettings::NoError)
+            return true;
         store.setValue(keyPath(section, key), value);
         store.sync();
         status = store.status();

@@ -149,6 +149,22 @@ TEST_F(SettingsTest, ValuesComeBackExactly) {
     EXPECT_TRUE(QFileInfo(root("config/Quillmark.ini")).isFile());
 }
 
+TEST_F(SettingsTest, AnUnchangedValueLeavesTheFileAlone) {
+    // The store is rewritten through a new file, so a rewrite shows as a new inode.
+    const auto inode = [this] {
+        struct stat st {};
+        ::stat(QFile::encodeName(root("config/Quillmark.ini")).constData(), &st);
+        return st.st_ino;
+    };
+    ASSERT_TRUE(SaveSetting(AppName, SectionName, "Text1_3", "1"));
+    const auto first = inode();
+    ASSERT_TRUE(SaveSetting(AppName, SectionName, "Text1_3", "1"));
+    EXPECT_EQ(inode(), first);
+    ASSERT_TRUE(SaveSetting(AppName, SectionName, "Text1_3", "2"));
+    EXPECT_NE(inode(), first);
+    EXPECT_EQ(GetSetting(AppName, SectionName, "Text1_3"), "2");
+}
+
 TEST_F(SettingsTest, AHandEditedListValueReadsAsOneText) {
     writeAll(root("config/Quillmark.ini"), "[Brindlecast]\nText1_7=Millbrook, VT 05401\n");
     EXPECT_EQ(GetSetting(AppName, SectionName, "Text1_7"), "Millbrook, VT 05401");
