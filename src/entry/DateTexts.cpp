@@ -6,14 +6,6 @@ namespace brindlecast {
 
 namespace {
 
-// Two-digit years read back as the 1900s, so the stored form always spells the year out.
-QString shortDateFormat(const QLocale& locale) {
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 // The long time form without its time-zone part, which neither reads back nor belongs here.
 QString timeFormat(const QLocale& locale) {
     QString format = locale.timeFormat(QLocale::LongFormat);
@@ -24,8 +16,15 @@ QString timeFormat(const QLocale& locale) {
 
 } // namespace
 
+QString ShortDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
 QString DateToText(const QDateTime& value, const QLocale& locale) {
-    QString text = locale.toString(value.date(), shortDateFormat(locale));
+    QString text = locale.toString(value.date(), ShortDateFormat(locale));
     if (value.time() != QTime(0, 0))
         text += QLatin1Char(' ') + locale.toString(value.time(), timeFormat(locale));
     return text;
@@ -33,7 +32,7 @@ QString DateToText(const QDateTime& value, const QLocale& locale) {
 
 std::optional<QDateTime> TextToDate(const QString& text, const QLocale& locale) {
     const QString trimmed = text.trimmed();
-    const QString dateFormat = shortDateFormat(locale);
+    const QString dateFormat = ShortDateFormat(locale);
     QDateTime value =
         locale.toDateTime(trimmed, dateFormat + QLatin1Char(' ') + timeFormat(locale));
     if (value.isValid())

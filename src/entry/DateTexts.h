@@ -7,6 +7,10 @@
 
 namespace brindlecast {
 
+/// The locale's short date form with the year spelled out: two-digit years read back as the
+/// 1900s.
+QString ShortDateFormat(const QLocale& locale = QLocale());
+
 /// The issue date as the settings store keeps it: the locale's short date (always with a
 /// four-digit year), followed by the time of day unless it is exactly midnight.
 QString DateToText(const QDateTime& value, const QLocale& locale = QLocale());

@@ -171,10 +171,7 @@ void Form1::buildForm() {
     mDateTimePicker1->setCalendarPopup(true);
     mDateTimePicker1->setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
                                        QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
-    QString dateFormat = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!dateFormat.contains(QLatin1String("yyyy")))
-        dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    mDateTimePicker1->setDisplayFormat(dateFormat);
+    mDateTimePicker1->setDisplayFormat(ShortDateFormat());
     connect(mDateTimePicker1, &QDateTimeEdit::dateTimeChanged, this,
             &Form1::DateTimePicker1_Change);
 
