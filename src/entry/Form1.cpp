@@ -175,10 +175,10 @@ void Form1::buildForm() {
     connect(mDateTimePicker1, &QDateTimeEdit::dateTimeChanged, this,
             &Form1::DateTimePicker1_Change);
 
-    setTabOrder();
+    setKeyboardOrder();
 }
 
-void Form1::setTabOrder() {
+void Form1::setKeyboardOrder() {
     QList<QWidget*> order{mText1[0], mText1[1], mDateTimePicker1};
     for (int i = 2; i < MonthYearField; ++i)
         order << mText1[size_t(i)];

@@ -56,7 +56,7 @@ private:
                          int height);
     void makeLabel(QWidget* frame, const char* name, const char* caption, int left, int top,
                    int width);
-    void setTabOrder();
+    void setKeyboardOrder();
     void Text1_Change(int index);
     void DateTimePicker1_Change();
     void setIssueDate(const QDateTime& value);
