@@ -1,6 +1,6 @@
 #include "Form1.h"
 
-#include "DateTexts.h"
+#include "newsletter/DateTexts.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/MessageBoxes.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldTable.h"
+#include "newsletter/FieldTable.h"
 
 #include <QWidget>
 #include <array>

@@ -6,8 +6,8 @@
 #include "app/FileHelpers.h"
 #include "app/Platform.h"
 #include "engine/Engine.h"
-#include "entry/DateTexts.h"
-#include "entry/FieldTable.h"
+#include "newsletter/DateTexts.h"
+#include "newsletter/FieldTable.h"
 
 #include <QBuffer>
 #include <QFile>

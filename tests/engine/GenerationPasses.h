@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Engine.h"
-#include "entry/FieldTable.h"
+#include "newsletter/FieldTable.h"
 #include "generate/Generation.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/WindowPointer.h"
-#include "entry/DateTexts.h"
+#include "newsletter/DateTexts.h"
 #include "fakes/FakeServices.h"
 #include "generate/WorkingFiles.h"
 #include "preview/Form2.h"

@@ -2,7 +2,7 @@
 
 #include "app/FileHelpers.h"
 #include "app/MessageBoxes.h"
-#include "entry/FieldTable.h"
+#include "newsletter/FieldTable.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
 #include "generate/TemplateStore.h"

@@ -3,7 +3,7 @@
 #include "app/FileHelpers.h"
 #include "app/QtPlatform.h"
 #include "engine/writer/WriterEngine.h"
-#include "entry/FieldTable.h"
+#include "newsletter/FieldTable.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/Generation.h"
 #include "generate/TemplateStore.h"

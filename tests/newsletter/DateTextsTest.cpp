@@ -1,6 +1,6 @@
-#include "entry/DateTexts.h"
+#include "newsletter/DateTexts.h"
 
-#include "entry/FieldTable.h"
+#include "newsletter/FieldTable.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
