@@ -1,0 +1,16 @@
+#pragma once
+
+#include "Recipients.h"
+
+// The list formats, each from decoded text. Internal to the newsletter library; callers use
+// ReadRecipients. Both leave `encoding` to the caller and throw RecipientListError.
+namespace brindlecast::recipients {
+
+/// A CSV list with a header row; its delimiter is detected unless a first line "sep=X", as
+/// spreadsheet programs write it, names one.
+RecipientList ReadCsv(const QString& text);
+
+/// The parts that are not empty, joined with `separator`.
+QString JoinFilled(const QStringList& parts, const QString& separator);
+
+} // namespace brindlecast::recipients

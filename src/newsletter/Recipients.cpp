@@ -1,0 +1,74 @@
+#include "Recipients.h"
+
+#include "RecipientReaders.h"
+#include "TextDecoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace brindlecast {
+
+QString RecipientFieldName(RecipientField field) {
+    static const char* const names[RecipientFieldCount] = {"RecipientName", "CompanyName2",
+                                                           "StreetAddress2", "CitySTZIP2"};
+    return QLatin1String(names[static_cast<int>(field)]);
+}
+
+RecipientListError::RecipientListError(const QString& message, int line)
+    : std::runtime_error(message.toStdString())
+    , mLine(line) {}
+
+RecipientList ReadRecipients(const QString& path) {
+    if (QFileInfo(path).isDir())
+        throw RecipientListError(QStringLiteral("cannot read %1: it is a folder").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RecipientListError(
+            QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RecipientListError(
+            QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    return ParseRecipients(bytes, QFileInfo(path).fileName());
+}
+
+RecipientList ParseRecipients(const QByteArray& bytes, const QString& fileName) {
+    const recipients::DecodedText decoded = recipients::DecodeListText(bytes);
+    Q_UNUSED(fileName);
+    RecipientList list = recipients::ReadCsv(decoded.text);
+    list.encoding = decoded.encoding;
+    return list;
+}
+
+QString DescribeColumns(const std::vector<ColumnUse>& columns) {
+    QStringList used, ignored;
+    for (const ColumnUse& use : columns) {
+        QStringList fields;
+        for (const RecipientField field : use.fields)
+            fields.append(RecipientFieldName(field));
+        if (fields.isEmpty())
+            ignored.append(use.column);
+        else
+            used.append(use.column + QStringLiteral(" (") + fields.join(QStringLiteral(", ")) +
+                        QLatin1Char(')'));
+    }
+    const auto listed = [](const QStringList& items) {
+        return items.isEmpty() ? QStringLiteral("none") : items.join(QStringLiteral(", "));
+    };
+    return QStringLiteral("used: ") + listed(used) + QStringLiteral("; ignored: ") +
+           listed(ignored);
+}
+
+namespace recipients {
+
+QString JoinFilled(const QStringList& parts, const QString& separator) {
+    QStringList filled;
+    for (const QString& part : parts)
+        if (!part.trimmed().isEmpty())
+            filled.append(part.trimmed());
+    return filled.join(separator);
+}
+
+} // namespace recipients
+
+} // namespace brindlecast
