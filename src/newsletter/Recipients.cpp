@@ -34,8 +34,12 @@ RecipientList ReadRecipients(const QString& path) {
 
 RecipientList ParseRecipients(const QByteArray& bytes, const QString& fileName) {
     const recipients::DecodedText decoded = recipients::DecodeListText(bytes);
-    Q_UNUSED(fileName);
-    RecipientList list = recipients::ReadCsv(decoded.text);
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    const bool vcard =
+        suffix == QLatin1String("vcf") || suffix == QLatin1String("vcard") ||
+        decoded.text.trimmed().startsWith(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive);
+    RecipientList list =
+        vcard ? recipients::ReadVCards(decoded.text) : recipients::ReadCsv(decoded.text);
     list.encoding = decoded.encoding;
     return list;
 }

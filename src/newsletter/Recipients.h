@@ -63,10 +63,11 @@ private:
     int mLine;
 };
 
-/// Reads a recipient list file: CSV with a header row. Text is UTF-8 (with or without BOM) or
-/// UTF-16 with a BOM; a file that is not valid UTF-8 is read as Windows-1252, as spreadsheet
-/// programs export it. Throws RecipientListError when the file cannot be read, the list is broken
-/// or holds no recipient; nothing is returned then.
+/// Reads a recipient list file: vCard when it is named *.vcf or *.vcard or starts with
+/// BEGIN:VCARD, CSV otherwise. Text is UTF-8 (with or without BOM) or UTF-16 with a BOM; a file
+/// that is not valid UTF-8 is read as Windows-1252, as spreadsheet programs export it.
+/// Throws RecipientListError when the file cannot be read, the list is broken or holds no
+/// recipient; nothing is returned then.
 RecipientList ReadRecipients(const QString& path);
 
 /// ReadRecipients on bytes already read; `fileName` only helps choose the format.

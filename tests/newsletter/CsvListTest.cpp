@@ -123,6 +123,12 @@ const BrokenCase BrokenCases[] = {
     {"empty file", "\xEF\xBB\xBF \r\n\r\n", "a.csv", "the list is empty", 0},
     {"header only", "Name,City\n,\n", "a.csv",
      "the list has no recipient below its header at line 1", 1},
+    {"card without end", "BEGIN:VCARD\nFN:Dana\nEND:VCARD\nBEGIN:VCARD\nFN:Vered\n", "",
+     "the vCard that starts at line 4 has no END:VCARD", 4},
+    {"card inside a card", "BEGIN:VCARD\r\nFN:Dana\r\n\r\nBEGIN:VCARD\r\nEND:VCARD\r\n", "",
+     "the vCard that starts at line 1 has no END:VCARD", 1},
+    {"vcf without cards", "Name\nDana\n", "a.VCF", "the list holds no vCard (no BEGIN:VCARD line)",
+     0},
 };
 // clang-format on
 
@@ -142,7 +148,7 @@ TEST(RecipientList, RejectsBrokenListsWithTheirLine) {
 class RecipientFile : public testing::Isolated {};
 
 TEST_F(RecipientFile, ReadsAFileAndRejectsWhatIsNoFile) {
-    writeAll(temp("people.txt"), "Name\nDana\n");
+    writeAll(temp("people.txt"), "BEGIN:VCARD\nFN:Dana\nEND:VCARD\n");
     EXPECT_EQ(ReadRecipients(temp("people.txt")).recipients.at(0).name(), "Dana");
     writeAll(temp("plain"), "x");
     for (const QString& path : {temp("missing.csv"), temp(), temp("plain/list.csv")}) {
