@@ -65,3 +65,59 @@ TEST(TextMatch, PositionsAreUtf16AndCodePointsCountPairsOnce) {
     EXPECT_EQ(codePointCount(u"abc"), 3);
     EXPECT_EQ(codePointCount(QString::fromUtf8("\xF0\x9F\x8E\x89\xF0\x9F\x93\xB0")), 2);
 }
+
+namespace {
+
+using brindlecast::engine::writer::EditedText;
+using Edits = std::vector<EditedText::Edit>;
+
+// Applies `edits` to `original` from the back, as the document receives them.
+QString applied(QString original, const Edits& edits) {
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit)
+        original.replace(edit->start, edit->end - edit->start, edit->replacement);
+    return original;
+}
+
+// Replace-all as a story does it: hits found in the edited text, replaced from the back.
+void replaceAll(EditedText& text, const QString& find, const QString& value) {
+    const auto found = hits(text.text(), find);
+    for (auto hit = found.rbegin(); hit != found.rend(); ++hit)
+        text.replace(hit->position, hit->length, value);
+}
+
+} // namespace
+
+TEST(EditedText, EditsAreSpansOfTheOriginalWhateverWasInsertedBefore) {
+    EditedText text(QStringLiteral("[A] · [B]<[A]>"));
+    // A value that holds a later placeholder is filled by that later replacement, inside it.
+    replaceAll(text, "[a]", QStringLiteral("long [B] value"));
+    replaceAll(text, "[b]", QStringLiteral("b"));
+    EXPECT_EQ(text.text(), QStringLiteral("long b value · b<long b value>"));
+    EXPECT_EQ(text.edits(), (Edits{{0, 3, QStringLiteral("long b value")},
+                                   {6, 9, QStringLiteral("b")},
+                                   {10, 13, QStringLiteral("long b value")}}));
+    EXPECT_EQ(applied(text.original(), text.edits()), text.text());
+
+    text.settle();
+    EXPECT_FALSE(text.edited());
+    EXPECT_EQ(text.original(), text.text());
+}
+
+TEST(EditedText, RemovalsJoinAndAHitMayStraddleInsertedAndOriginalText) {
+    EditedText text(QStringLiteral("x[A][B]y"));
+    replaceAll(text, "[A]", QString());
+    replaceAll(text, "[B]", QString());
+    EXPECT_EQ(text.edits(), (Edits{{1, 7, QString()}}));
+    EXPECT_EQ(text.text(), QStringLiteral("xy"));
+
+    EditedText straddle(QStringLiteral("[NLTITLE]TITLE]!"));
+    replaceAll(straddle, "[NLTITLE]", QStringLiteral("[NLSUB"));
+    replaceAll(straddle, "[NLSUBTITLE]", QStringLiteral("sub"));
+    EXPECT_EQ(straddle.text(), QStringLiteral("sub!"));
+    EXPECT_EQ(applied(straddle.original(), straddle.edits()), straddle.text());
+
+    EditedText empty;
+    EXPECT_FALSE(empty.edited());
+    empty.replace(0, 0, QStringLiteral("v"));
+    EXPECT_EQ(empty.edits(), (Edits{{0, 0, QStringLiteral("v")}}));
+}

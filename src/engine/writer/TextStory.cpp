@@ -98,7 +98,7 @@ void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Par
         if (!paragraph.is())
             continue;
         keep(paragraph);
-        into.push_back({text, paragraph, readParagraph(text, paragraph)});
+        into.push_back({text, paragraph, EditedText(readParagraph(text, paragraph))});
     }
 }
 
@@ -111,11 +111,10 @@ void TextStory::load() {
     mLoaded = true;
 }
 
-bool TextStory::replaceHit(Paragraph& paragraph, const TextHit& hit, const QString& value) {
-    const Reference<css::text::XTextCursor> cursor =
-        paragraph.owner->createTextCursorByRange(paragraph.range->getStart());
-    keep(cursor);
-    const auto move = [&cursor](qsizetype steps, bool select) {
+bool TextStory::writeEdits(Paragraph& paragraph) {
+    const QString& original = paragraph.text.original();
+    const auto move = [](const Reference<css::text::XTextCursor>& cursor, qsizetype steps,
+                         bool select) {
         // goRight takes a 16-bit count.
         while (steps > 0) {
             const auto step =
@@ -126,43 +125,57 @@ bool TextStory::replaceHit(Paragraph& paragraph, const TextHit& hit, const QStri
         }
         return true;
     };
-    const QStringView content(paragraph.content);
-    if (!move(cursorSteps(content.first(hit.position)), false) ||
-        !move(cursorSteps(content.sliced(hit.position, hit.length)), true))
-        return false;
-    // The selection must be exactly the hit; otherwise the kept copy is out of step and
-    // replacing would damage text that is not ours to change.
-    if (toQString(cursor->getString()) != content.sliced(hit.position, hit.length))
-        return false;
-    cursor->setString(toOUString(value));
-    paragraph.content.replace(hit.position, hit.length, value);
-    return true;
+    bool inStep = true;
+    const std::vector<EditedText::Edit> edits = paragraph.text.edits();
+    // From the back: every span is then found by walking the paragraph's own text only, never
+    // a value written a moment before.
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
+        const QStringView replaced =
+            QStringView(original).sliced(edit->start, edit->end - edit->start);
+        const Reference<css::text::XTextCursor> cursor =
+            paragraph.owner->createTextCursorByRange(paragraph.range->getStart());
+        keep(cursor);
+        // The selection must be exactly the span; otherwise the copy is out of step and
+        // writing would damage text that is not ours to change.
+        if (!move(cursor, cursorSteps(QStringView(original).first(edit->start)), false) ||
+            !move(cursor, cursorSteps(replaced), true) ||
+            toQString(cursor->getString()) != replaced) {
+            inStep = false;
+            continue;
+        }
+        cursor->setString(toOUString(edit->replacement));
+    }
+    paragraph.text.settle();
+    return inStep;
 }
 
 int TextStory::replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern,
                                   const QString& value, bool firstOnly) {
-    int replaced = 0;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const std::vector<TextHit> hits = findHits(paragraph.content, pattern, firstOnly);
-        bool inStep = true;
-        // From the back, so that the positions of the hits not yet replaced stay valid.
-        for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit) {
-            if (!replaceHit(paragraph, *hit, value)) {
-                inStep = false;
-                break;
-            }
-            ++replaced;
-        }
-        if (inStep)
-            break;
-        paragraph.content = readParagraph(paragraph.owner, paragraph.range);
-        if (attempt == 1)
-            qWarning(
-                "Text engine: a paragraph could not be matched to its copy; a hit was left alone.");
+    const std::vector<TextHit> hits = findHits(paragraph.text.text(), pattern, firstOnly);
+    // From the back, so that the positions of the hits not yet replaced stay valid.
+    for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit)
+        paragraph.text.replace(hit->position, hit->length, value);
+    if (!hits.empty())
+        mPending = true;
+    return int(hits.size());
+}
+
+void TextStory::flush() {
+    if (!mPending)
+        return;
+    mPending = false;
+    bool inStep = true;
+    // From the last paragraph: a value that splits a shape's paragraph renumbers only the
+    // paragraphs after it, which are done by then.
+    for (auto paragraph = mParagraphs.rbegin(); paragraph != mParagraphs.rend(); ++paragraph) {
+        if (paragraph->text.edited() && !writeEdits(*paragraph))
+            inStep = false;
     }
-    if (replaced > 0 && reshapesText(value))
+    if (!inStep) {
+        qWarning(
+            "Text engine: a paragraph could not be matched to its copy; a hit was left alone.");
         mLoaded = false;
-    return replaced;
+    }
 }
 
 void TextStory::requireOpen() const {
@@ -173,48 +186,49 @@ void TextStory::requireOpen() const {
 int TextStory::replace(const TextPattern& pattern, const QString* value, bool all) {
     requireOpen();
     load();
+    int count = 0;
     if (!value) {
-        int count = 0;
         for (const Paragraph& paragraph : mParagraphs) {
-            count += int(findHits(paragraph.content, pattern, !all).size());
+            count += int(findHits(paragraph.text.text(), pattern, !all).size());
             if (!all && count > 0)
                 break;
         }
         return count;
     }
-    if (!all) {
-        for (Paragraph& paragraph : mParagraphs) {
-            if (!findHits(paragraph.content, pattern, true).empty())
-                return replaceInParagraph(paragraph, pattern, *value, true);
-        }
-        return 0;
+    for (Paragraph& paragraph : mParagraphs) {
+        count += replaceInParagraph(paragraph, pattern, *value, !all);
+        if (!all && count > 0)
+            break;
     }
-    int replaced = 0;
-    // From the last paragraph: a value that splits a shape's paragraph renumbers only the
-    // paragraphs after it, which are done by then.
-    for (auto paragraph = mParagraphs.rbegin(); paragraph != mParagraphs.rend(); ++paragraph)
-        replaced += replaceInParagraph(*paragraph, pattern, *value, false);
-    return replaced;
+    // A value that changes the paragraph structure is written at once and the copy read again.
+    if (count > 0 && reshapesText(*value)) {
+        flush();
+        mLoaded = false;
+    }
+    return count;
 }
 
 QString TextStory::plainText() {
     requireOpen();
+    flush();
     std::vector<Paragraph> paragraphs;
     collect(mText, paragraphs);
     QString text;
     for (const Paragraph& paragraph : paragraphs)
-        text += paragraph.content + QLatin1Char('\n');
+        text += paragraph.text.text() + QLatin1Char('\n');
     return text;
 }
 
 bool TextStory::hasText() {
     requireOpen();
+    flush();
     return !mText->getString().isEmpty();
 }
 
 void TextStory::release() {
     mParagraphs.clear();
     mLoaded = false;
+    mPending = false;
     mKeepAlive.clear();
     mText.clear();
 }

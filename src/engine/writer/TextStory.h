@@ -12,7 +12,9 @@ namespace brindlecast::engine::writer {
 /// One text of a document (main text, a header, a note, a frame's or a shape's text) with a
 /// copy of its paragraphs' texts, read once and kept in step with every replacement made
 /// through it: the generation searches every story once per field, and reading the document
-/// again each time would cost more than all the replacing.
+/// again each time would cost more than all the replacing. Replacements are made in the copy
+/// and reach the document together (flush()), each changed span placed by its position in the
+/// text the document still holds.
 class TextStory {
 public:
     /// Writer texts count cursor steps in code points; shape (drawing) texts in UTF-16 units.
@@ -26,6 +28,9 @@ public:
     /// Replaces the hits of `pattern` with `value` (all of them or only the first) and returns
     /// how many were replaced. With `value` absent, only counts them.
     int replace(const TextPattern& pattern, const QString* value, bool all);
+
+    /// Writes the replacements made so far into the document.
+    void flush();
 
     /// The text as it is now, read afresh: paragraphs end with '\n', objects are
     /// ObjectCharacter, a table's cells follow one another.
@@ -41,7 +46,7 @@ private:
     struct Paragraph {
         css::uno::Reference<css::text::XText> owner;
         css::uno::Reference<css::text::XTextRange> range;
-        QString content;
+        EditedText text;
     };
 
     void requireOpen() const;
@@ -51,7 +56,7 @@ private:
                           const css::uno::Reference<css::text::XTextRange>& paragraph);
     int replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern, const QString& value,
                            bool firstOnly);
-    bool replaceHit(Paragraph& paragraph, const TextHit& hit, const QString& value);
+    bool writeEdits(Paragraph& paragraph);
     qsizetype cursorSteps(QStringView text) const;
     void keep(const css::uno::Reference<css::uno::XInterface>& object);
 
@@ -59,6 +64,7 @@ private:
     Kind mKind;
     std::vector<Paragraph> mParagraphs;
     bool mLoaded = false;
+    bool mPending = false; // replacements not yet written
     // Shape texts: every object obtained from them stays referenced until the story is released,
     // all together. Releasing them one by one while the text changes crashes the engine.
     std::vector<css::uno::Reference<css::uno::XInterface>> mKeepAlive;

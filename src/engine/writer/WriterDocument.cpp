@@ -326,9 +326,24 @@ WriterRange& WriterDocument::selectionRange() {
     return mainRange(mSelection);
 }
 
+void WriterDocument::holdLayout() {
+    Reference<css::frame::XModel>(mComponent, UNO_QUERY_THROW)->lockControllers();
+    mLayoutHeld = true;
+}
+
+void WriterDocument::prepareOutput() {
+    for (const auto& story : mStories)
+        story->flush();
+    if (mLayoutHeld) {
+        mLayoutHeld = false;
+        Reference<css::frame::XModel>(mComponent, UNO_QUERY_THROW)->unlockControllers();
+    }
+}
+
 void WriterDocument::exportTo(const QString& path, const QString& filterName) {
     requireOpen();
     try {
+        prepareOutput();
         const Reference<css::frame::XStorable> storable(mComponent, UNO_QUERY_THROW);
         storable->storeToURL(fileUrl(path),
                              properties({property("FilterName", Any(toOUString(filterName))),
@@ -349,6 +364,7 @@ void WriterDocument::copyFirstPageAsPicture() {
     QImage picture;
     QSize target;
     try {
+        prepareOutput();
         const Reference<css::frame::XModel> model(mComponent, UNO_QUERY_THROW);
         // The export draws the page holding the view cursor.
         OUString pageStyleName;
@@ -458,6 +474,11 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
     if (!component.is())
         throw EngineError(failure.toStdString());
     mDocuments.push_back(std::make_unique<WriterDocument>(mSession, component, path));
+    try {
+        mDocuments.back()->holdLayout();
+    } catch (...) {
+        throw mSession.error(failure);
+    }
     return *mDocuments.back();
 }
 

@@ -115,9 +115,15 @@ public:
     const SessionContext& session() const { return mSession; }
     /// Closes without reporting failures (a dead engine has nothing left to close).
     void closeQuietly();
+    /// Keeps the engine from laying the document out again after every replacement; the
+    /// layout is made once, when the document is first written or drawn.
+    void holdLayout();
 
 private:
     void requireOpen() const;
+    /// Writes every story's pending replacements and lets the layout follow: before the
+    /// document is stored or drawn.
+    void prepareOutput();
     void discoverStories();
     void discoverShapes();
     std::shared_ptr<TextStory> mainStory();
@@ -135,6 +141,7 @@ private:
     std::unique_ptr<WriterRange> mWholeRange;
     std::unique_ptr<WriterRange> mSelection;
     int mPictureCount = 0;
+    bool mLayoutHeld = false;
 };
 
 class WriterApplication final : public Application {
