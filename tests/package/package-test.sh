@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" ||
   { cat "$work/cpack.log"; exit 1; }
 deb=$work/out/brindlecast_${version}_amd64.deb
-lintian --fail-on error --tag-display-limit 0 "$deb"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
 # The libraries of the office's UNO runtime come from their own packages.
 depends=$(dpkg-deb -f "$deb" Depends)
