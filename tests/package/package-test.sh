@@ -12,7 +12,8 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" ||
 deb=$work/out/brindlecast_${version}_amd64.deb
 lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
-# The libraries of the office's UNO runtime come from their own packages.
+# dpkg-shlibdeps found the packages of the libraries, the office's UNO runtime among them, beside
+# the office and the fonts that are named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libuno-cppu3 libuno-sal3 libqt6widgets6 libreoffice-writer-nogui fonts-liberation2; do
   [[ $depends == *"$package"* ]] || { echo "Depends lacks $package: $depends"; exit 1; }
@@ -27,7 +28,7 @@ desktop-file-validate "$root/usr/share/applications/brindlecast.desktop"
 program=$(readlink -f "$root/usr/bin/brindlecast")
 [[ $program == "$root/usr/lib/brindlecast/brindlecast" ]] ||
   { echo "usr/bin/brindlecast leads to $program"; exit 1; }
-[[ -f $root/usr/lib/brindlecast/brindlecast-writer.so ]]
+[[ -f $root/usr/lib/brindlecast/brindlecast-writer.so ]] || { echo "The engine module is missing"; exit 1; }
 
 said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/brindlecast" --version)
 [[ $said == "brindlecast $version" ]] || { echo "--version said: $said"; exit 1; }
