@@ -1,6 +1,5 @@
 #include "Form1.h"
 
-#include "newsletter/DateTexts.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/MessageBoxes.h"
@@ -13,6 +12,7 @@
 #include "app/WindowPointer.h"
 #include "generate/Generation.h"
 #include "generate/WorkingFiles.h"
+#include "newsletter/DateTexts.h"
 #include "preview/Form2.h"
 
 #include <QCloseEvent>
@@ -44,6 +44,15 @@ QFont arial(double points, bool bold) {
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
+}
+
+// What a screen reader says for a field: its label's words, without the colon and the padding
+// that are there for the eye.
+QString spokenLabel(const char* caption) {
+    QString name = QString::fromLatin1(caption).trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name;
 }
 
 // Tab leaves the picker, as it leaves every other field, instead of walking its sections.
@@ -101,6 +110,7 @@ void Form1::buildForm() {
     const auto button = [this](const char* name, const char* caption, QRect twips) {
         auto* push = new QPushButton(QString::fromLatin1(caption), this);
         push->setObjectName(QString::fromLatin1(name));
+        push->setAccessibleName(push->text());
         push->setFont(arial(11.25, true));
         push->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
         push->setAutoDefault(false);
@@ -118,6 +128,8 @@ void Form1::buildForm() {
     mFrames[HeaderFrame] = makeFrame("Frame2", "Header", 120, 1860, 7800, 1755);
     mFrames[SenderFrame] = makeFrame("Frame3", "Sender", 120, 3690, 7800, 3165);
     mFrames[RecipientFrame] = makeFrame("Frame4", "Recepient", 120, 6930, 7800, 2205);
+    // The caption keeps its spelling on screen; a screen reader should still say the word.
+    mFrames[RecipientFrame]->setAccessibleName(QStringLiteral("Recipient"));
     mPointer->watchBackground(this);
     for (QGroupBox* frame : mFrames)
         mPointer->watchBackground(frame);
@@ -127,6 +139,7 @@ void Form1::buildForm() {
     for (int i = 0; i < 4; ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(looks[i]), mFrames[0]);
         option->setObjectName(QStringLiteral("Option%1").arg(i + 1));
+        option->setAccessibleName(option->text());
         option->setGeometry(twipsRect(lookLefts[i], 300, 1695, 285));
         // The group is one stop in the keyboard order: only the chosen look takes Tab.
         connect(option, &QRadioButton::toggled, option, [option](bool on) {
@@ -158,6 +171,7 @@ void Form1::buildForm() {
             field->setFocusPolicy(Qt::NoFocus);
             continue;
         }
+        field->setAccessibleName(spokenLabel(entry.label));
         makeLabel(frame, entry.labelName, entry.label, entry.labelLeft, entry.labelTop,
                   entry.twips.x() - entry.labelLeft - 30);
     }
@@ -165,6 +179,7 @@ void Form1::buildForm() {
 
     mDateTimePicker1 = new IssueDatePicker(QDateTime::currentDateTime(), mFrames[HeaderFrame]);
     mDateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+    mDateTimePicker1->setAccessibleName(QStringLiteral("Issue Date"));
     mDateTimePicker1->setProperty("Tag", QStringLiteral("[ISSUEDATE]"));
     mDateTimePicker1->setGeometry(twipsRect(1560, 1200, 1455, 375));
     mDateTimePicker1->setFont(arial(9, false));

@@ -46,6 +46,7 @@ QScrollBar* makeBar(Qt::Orientation orientation, const char* name, QWidget* pare
 QPushButton* makeButton(const char* name, const QString& caption, QRect geometry, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(caption);
     button->setFont(arialBold(11.25));
     button->setGeometry(geometry);
     button->setAutoDefault(false);
@@ -86,19 +87,26 @@ void Form2::buildLayout() {
 
     Picture1 = new PictureBox(Picture2);
     Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setAccessibleName(QStringLiteral("Newsletter Preview"));
+    Picture1->setAccessibleDescription(
+        QStringLiteral("The first page of the newsletter as it will be saved. Zoom In and Zoom "
+                       "Out change its size; drag it or use the scroll bars to see the rest."));
     Picture1->setProperty(PictureBoxProperty, true);
     Picture1->setAttribute(Qt::WA_NoMousePropagation);
     Picture1->installEventFilter(this);
 
     VScroll1 = makeBar(Qt::Vertical, "VScroll1", this);
     VScroll1->setGeometry(twipsRect(9450, 120, 255, 7425));
+    VScroll1->setAccessibleName(QStringLiteral("Scroll Up and Down"));
     HScroll1 = makeBar(Qt::Horizontal, "HScroll1", this);
     HScroll1->setGeometry(twipsRect(120, 7545, 9330, 255));
+    HScroll1->setAccessibleName(QStringLiteral("Scroll Left and Right"));
     connect(HScroll1, &QScrollBar::valueChanged, this, &Form2::HScroll1_Change);
     connect(VScroll1, &QScrollBar::valueChanged, this, &Form2::VScroll1_Change);
 
     Frame1 = new QGroupBox(QStringLiteral("Zoom:"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setAccessibleName(QStringLiteral("Zoom"));
     Frame1->setGeometry(twipsRect(120, 7860, 9600, 855));
     PushButton1 = makeButton("PushButton1", QStringLiteral("Zoom In"),
                              twipsRect(240, 300, 4440, 405), Frame1);
@@ -108,6 +116,8 @@ void Form2::buildLayout() {
         makeButton("PushButton8", QStringLiteral("< Back"), twipsRect(120, 8850, 4680, 405), this);
     PushButton6 = makeButton("PushButton6", QStringLiteral("Save Results To Word File"),
                              twipsRect(4920, 8850, 4800, 405), this);
+    // Said as a word, not as "less than".
+    PushButton8->setAccessibleName(QStringLiteral("Back"));
     connect(PushButton1, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(PushButton2, &QPushButton::clicked, this, &Form2::PushButton2_Click);
     connect(PushButton6, &QPushButton::clicked, this, &Form2::PushButton6_Click);

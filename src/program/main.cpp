@@ -8,9 +8,16 @@
 #include "entry/Form1.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char* argv[]) {
     using namespace brindlecast;
+    // Answered before any QApplication exists, so that it needs no display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("brindlecast %s\n", BRINDLECAST_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindlecast"));
     QApplication::setOrganizationName(QStringLiteral("Quillmark"));

@@ -4,12 +4,13 @@
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/WindowPointer.h"
-#include "newsletter/DateTexts.h"
 #include "fakes/FakeServices.h"
 #include "generate/WorkingFiles.h"
+#include "newsletter/DateTexts.h"
 #include "preview/Form2.h"
 #include "support/Isolated.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QGroupBox>
@@ -82,6 +83,40 @@ TEST_F(Form1Test, AFirstStartShowsEmptyFieldsTodayAndClassic) {
     EXPECT_FALSE(form->Text1(MonthYearField)->isVisibleTo(form.get()));
     EXPECT_EQ(form->DateTimePicker1()->minimumDate(), QDate(1601, 1, 1));
     EXPECT_EQ(form->DateTimePicker1()->maximumDate(), QDate(9999, 12, 31));
+}
+
+TEST_F(Form1Test, EveryControlCarriesTheNameAScreenReaderSays) {
+    ASSERT_TRUE(start());
+    const auto spoken = [](QWidget* widget) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        return face ? face->text(QAccessible::Name) : QStringLiteral("<none>");
+    };
+    const char* const fields[MonthYearField] = {
+        "Title/Headline", "Subtitle",     "Issue/Edition No.", "Volume No.",
+        "Sender Name",    "Company Name", "Street Address",    "City, State Zip",
+        "Phone No",       "Fax No",       "Email Address",     "Website",
+        "Recipient Name", "Company Name", "Street Address",    "City, State Zip"};
+    for (int i = 0; i < MonthYearField; ++i)
+        EXPECT_EQ(spoken(form->Text1(i)), fields[i]) << i;
+    EXPECT_EQ(spoken(form->DateTimePicker1()), "Issue Date");
+    const std::pair<const char*, const char*> controls[] = {
+        {"Option1", "Classic"},
+        {"Option2", "Executive"},
+        {"Option3", "Professional"},
+        {"Option4", "Elegant"},
+        {"PushButton6", "Start Creating Template"},
+        {"PushButton2", "Clear/Reset Data"},
+        {"PushButton3", "Load Sample/Example Data"},
+        {"Frame4", "Recipient"}};
+    for (const auto& [name, expected] : controls)
+        EXPECT_EQ(spoken(find(name)), expected) << name;
+    // Nothing a user can reach with the keyboard is left for a screen reader to guess.
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        if (widget->focusPolicy() != Qt::NoFocus && widget->isVisibleTo(form.get()) &&
+            !widget->objectName().startsWith(QLatin1String("qt_"))) {
+            EXPECT_FALSE(spoken(widget).isEmpty()) << widget->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(Form1Test, TypingIsStoredPerKeystrokeAndComesBackAfterARestart) {

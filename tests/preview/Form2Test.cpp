@@ -2,6 +2,7 @@
 #include "app/Theme.h"
 #include "app/WindowPointer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QFile>
@@ -50,6 +51,27 @@ TEST_F(PreviewTest, LayoutFollowsTheTwipsTable) {
     }
     EXPECT_EQ(child<QPushButton>("PushButton6")->text(), "Save Results To Word File");
     EXPECT_EQ(child<QPushButton>("PushButton8")->text(), "< Back");
+}
+
+TEST_F(PreviewTest, EveryControlAndThePictureCarryWhatAScreenReaderSays) {
+    handOver(newsletter(), workingDocument());
+    const auto said = [this](const char* name, QAccessible::Text text) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child<QWidget>(name));
+        return face ? face->text(text) : QStringLiteral("<none>");
+    };
+    const std::pair<const char*, const char*> controls[] = {
+        {"PushButton1", "Zoom In"},
+        {"PushButton2", "Zoom Out"},
+        {"PushButton8", "Back"},
+        {"PushButton6", "Save Results To Word File"},
+        {"HScroll1", "Scroll Left and Right"},
+        {"VScroll1", "Scroll Up and Down"},
+        {"Frame1", "Zoom"},
+        {"Picture1", "Newsletter Preview"}};
+    for (const auto& [name, expected] : controls)
+        EXPECT_EQ(said(name, QAccessible::Name), expected) << name;
+    EXPECT_TRUE(
+        said("Picture1", QAccessible::Description).contains("first page of the newsletter"));
 }
 
 TEST_F(PreviewTest, HandOverShowsThePictureAtNaturalSizeWithBarsForIt) {

@@ -10,6 +10,10 @@
 namespace brindlecast {
 namespace {
 
+// The package test points this at the program unpacked from the package.
+const QString Program =
+    qEnvironmentVariable("BRINDLECAST_PROGRAM", QStringLiteral(BRINDLECAST_PROGRAM));
+
 class ProgramTest : public testing::Isolated {
 protected:
     QStringList engineFolders() const {
@@ -30,7 +34,7 @@ protected:
 TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
     QProcess program;
     program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    program.start(QStringLiteral(BRINDLECAST_PROGRAM), {});
+    program.start(Program, {});
     ASSERT_TRUE(program.waitForStarted());
     // The start-up check has started the engine once its profile has been made.
     ASSERT_TRUE(waitFor([&] {
