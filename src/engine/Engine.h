@@ -99,6 +99,10 @@ public:
     virtual ~Engine() = default;
     /// Throws EngineError when no session can be had (engine missing, failing to start).
     virtual std::unique_ptr<Application> createApplication() = 0;
+    /// Ends the engine's process at once; callable from any thread. A request that is under
+    /// way fails, and the next session starts a fresh engine. For an engine that stops
+    /// answering.
+    virtual void stop() noexcept = 0;
 };
 
 /// The size of the page picture that Range::copyAsPicture puts on the clipboard: the page's

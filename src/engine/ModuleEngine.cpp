@@ -24,8 +24,14 @@ std::unique_ptr<Application> ModuleEngine::createApplication() {
             throw EngineError("The document engine cannot be loaded: " + mModulePath.toStdString() +
                               " is no engine module");
         mEngine.reset(create(&mClipboard));
+        mLoaded = mEngine.get();
     }
     return mEngine->createApplication();
+}
+
+void ModuleEngine::stop() noexcept {
+    if (Engine* engine = mLoaded.load())
+        engine->stop();
 }
 
 } // namespace brindlecast::engine

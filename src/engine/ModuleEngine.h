@@ -3,6 +3,7 @@
 #include "Engine.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 
 namespace brindlecast {
@@ -25,11 +26,13 @@ public:
     ~ModuleEngine() override;
 
     std::unique_ptr<Application> createApplication() override;
+    void stop() noexcept override;
 
 private:
     QString mModulePath;
     Clipboard& mClipboard;
     std::unique_ptr<Engine> mEngine;
+    std::atomic<Engine*> mLoaded{nullptr}; // for stop(), which may come from another thread
 };
 
 } // namespace brindlecast::engine

@@ -4,6 +4,7 @@
 
 #include <QSize>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,6 +31,9 @@ public:
         : mClipboard(clipboard) {}
 
     std::unique_ptr<engine::Application> createApplication() override;
+    /// Records the stop; a call that `onCall` holds up can wait for it.
+    void stop() noexcept override { stopped = true; }
+    std::atomic<bool> stopped{false};
 
     /// What a file that the fake did not save opens as (a template, say).
     FakeDocumentModel templateModel{{QStringLiteral("[NLTITLE]")}, {}};

@@ -3,11 +3,11 @@
 #include "app/FileHelpers.h"
 #include "app/QtPlatform.h"
 #include "engine/writer/WriterEngine.h"
-#include "newsletter/FieldTable.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/Generation.h"
 #include "generate/TemplateStore.h"
 #include "generate/WorkingFiles.h"
+#include "newsletter/FieldTable.h"
 #include "support/Isolated.h"
 
 #include <QProcess>
@@ -26,8 +26,8 @@ namespace {
 using engine::writer::rangeText;
 using engine::writer::WriterEngine;
 
-QtClipboard& clipboard() {
-    static QtClipboard clipboard;
+PrivateClipboard& clipboard() {
+    static PrivateClipboard clipboard;
     return clipboard;
 }
 
@@ -239,6 +239,7 @@ public:
         };
         return std::make_unique<Session>(sharedEngine().createApplication(), killAtOpen);
     }
+    void stop() noexcept override { sharedEngine().stop(); }
     bool killAtOpen = false;
 };
 

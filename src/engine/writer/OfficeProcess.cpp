@@ -303,7 +303,12 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
                       "--nolockcheck",
                       "--nofirststartwizard",
                       "--accept=pipe,name=" + pipeName.toUtf8() + ";urp;"};
-    const auto launch = [&] { launcher.run([&] { office->mPid = spawn(plan); }); };
+    office->mRunningPid = how.runningPid;
+    const auto launch = [&] {
+        launcher.run([&] { office->mPid = spawn(plan); });
+        if (office->mRunningPid)
+            office->mRunningPid->store(office->mPid);
+    };
 
     launch();
     const auto deadline = std::chrono::steady_clock::now() + how.timeout;
@@ -322,6 +327,8 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
             }
             int status = 0;
             if (::waitpid(office->mPid, &status, WNOHANG) == office->mPid) {
+                if (office->mRunningPid)
+                    office->mRunningPid->store(0);
                 const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
                 killGroup(office->mPid);
                 if (code == ProfileCreatedExitCode && ++profileStarts <= 3) {
@@ -334,7 +341,7 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
                     launch();
                     continue;
                 }
-                office->mReaped = true;
+                office->markReaped();
                 fail(WIFEXITED(status)
                          ? QStringLiteral(
                                "The document engine stopped while starting (exit code %1).")
@@ -372,13 +379,21 @@ OfficeProcess::~OfficeProcess() {
     shutDown();
 }
 
+// A reaped process's id may soon belong to another process: nobody may signal it any more.
+void OfficeProcess::markReaped() {
+    mReaped = true;
+    pid_t expected = mPid;
+    if (mRunningPid)
+        mRunningPid->compare_exchange_strong(expected, 0);
+}
+
 bool OfficeProcess::reapIfExited() {
     if (mReaped || mPid <= 0)
         return true;
     int status = 0;
     const pid_t result = ::waitpid(mPid, &status, WNOHANG);
     if (result == mPid || (result < 0 && errno == ECHILD))
-        mReaped = true;
+        markReaped();
     return mReaped;
 }
 
@@ -411,7 +426,7 @@ void OfficeProcess::shutDown() {
     if (!mReaped && mPid > 0) {
         while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
         }
-        mReaped = true;
+        markReaped();
     }
     if (mBridge.is()) {
         try {

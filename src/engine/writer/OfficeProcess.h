@@ -48,6 +48,9 @@ struct OfficeStart {
     QString folder;  // private folder: profile, log, scratch files
     std::chrono::milliseconds timeout{60000};
     bool wipeProfileOnFailure = false; // a profile left by a killed engine may be damaged
+    /// Holds the running process's id from its launch until it is reaped, so that another
+    /// thread can stop it while a request to it hangs.
+    std::shared_ptr<std::atomic<pid_t>> runningPid;
 };
 
 /// One running engine process of our own and the bridge to it.
@@ -74,8 +77,10 @@ public:
 private:
     OfficeProcess() = default;
     bool reapIfExited(); // true when the process has ended (and is reaped)
+    void markReaped();
 
     pid_t mPid = 0;
+    std::shared_ptr<std::atomic<pid_t>> mRunningPid;
     bool mReaped = false;
     bool mShutDown = false;
     std::mutex mMutex;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <cstdlib>
 
 namespace brindlecast::engine::writer {
@@ -18,6 +19,7 @@ struct WriterEngine::State {
     std::shared_ptr<OfficeProcess> office;
     pid_t lastPid = 0;
     std::unique_ptr<LaunchThread> launcher;
+    std::shared_ptr<std::atomic<pid_t>> runningPid = std::make_shared<std::atomic<pid_t>>(0);
 };
 
 WriterEngine::WriterEngine(Clipboard& clipboard, PictureSize pictureSize,
@@ -60,10 +62,17 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
         how.folder = state.folder;
         how.timeout = state.options.startTimeout;
         how.wipeProfileOnFailure = replacingDeadEngine;
+        how.runningPid = state.runningPid;
         state.office = OfficeProcess::start(how, *state.launcher);
         state.lastPid = state.office->pid();
     }
     return std::make_unique<WriterApplication>(state.office, state.clipboard, state.pictureSize);
+}
+
+void WriterEngine::stop() noexcept {
+    const pid_t pid = mState->runningPid->load();
+    if (pid > 0)
+        ::kill(-pid, SIGKILL);
 }
 
 pid_t WriterEngine::processId() const {

@@ -35,6 +35,8 @@ public:
 
     /// Starts the office process when none runs (also after it died) and opens a session on it.
     std::unique_ptr<Application> createApplication() override;
+    /// Kills the office process and everything in its process group.
+    void stop() noexcept override;
 
     /// The office process's id; 0 before the first start.
     pid_t processId() const;
