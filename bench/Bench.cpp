@@ -58,10 +58,11 @@ public:
 
 struct Session {
     explicit Session(engine::Engine& engine)
-        : services{boxes, saveDialog, clipboard, shell, random, engine, QString(), [] {}} {}
+        : services{boxes,     saveDialog, clipboard,           shell, random, engine,
+                   QString(), [] {},      [] { return false; }} {}
     CountingBoxes boxes;
     QtSaveDialog saveDialog;
-    QtClipboard clipboard;
+    PrivateClipboard clipboard;
     DesktopShell shell;
     TimeSeededRandom random;
     Services services;
@@ -84,7 +85,7 @@ double timeGeneration(Form1& form, int look, CountingBoxes& boxes) {
 
 // A child process: start-up as the program does it, until the main window is exposed.
 int startupProbe() {
-    QtClipboard clipboard;
+    PrivateClipboard clipboard;
     engine::ModuleEngine engine(QStringLiteral(BRINDLECAST_WRITER_MODULE), clipboard);
     Session session(engine);
     Form1 form(session.services);
@@ -148,7 +149,7 @@ int main(int argc, char* argv[]) {
     std::printf("(a) start-up to the main window shown: median %.3f s over %d runs\n\n",
                 median(startup), startupRuns);
 
-    QtClipboard clipboard;
+    PrivateClipboard clipboard;
     std::vector<double> warm[LookCount], cold[LookCount], baseline[LookCount];
     {
         engine::writer::WriterEngine engine(clipboard);

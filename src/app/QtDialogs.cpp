@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "ProgramEnd.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -7,7 +9,12 @@
 namespace brindlecast {
 
 int QtMessageBoxes::MsgBox(const QString& prompt, int style, const QString& title) {
+    // A program on its way out asks nothing more: the safe answer is taken.
+    if (ProgramEnding())
+        return (style & 0x0F) == MsgStyle::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
     QMessageBox box(QApplication::activeWindow());
+    // Names and values are shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setWindowTitle(title.isEmpty() ? ProgramTitle() : title);
     // Boxes were written with CR LF and lone CR line ends; Qt breaks lines on LF only.
     QString text = prompt;

@@ -27,6 +27,8 @@ struct Services {
     QString programFolder;
     /// Ends the program: the event loop stops and no window's closing steps run.
     std::function<void()> endProgram;
+    /// True once the program has been asked to end (a closed window, a termination signal).
+    std::function<bool()> ending;
 };
 
 } // namespace brindlecast

@@ -338,6 +338,13 @@ void Form1::PushButton6_Click() {
     input.issueDate = [this] { return mDateTimePicker1->dateTime(); };
     const GenerationOutcome outcome = generation.run(input);
     mPointer->setMousePointer(Pointer::Default);
+    // The window was closed, or the session ended, while the engine worked: nothing is shown
+    // and nothing of the run is left behind.
+    if (mServices.ending && mServices.ending()) {
+        DeleteFileQuietly(outcome.workingDocument);
+        DeleteFileQuietly(PreviewBitmapPath());
+        return;
+    }
     // Without a working document there is nothing to preview or save: the run's error box
     // has said why, and the fields stay in front of the user.
     if (!outcome.workingDocument.isEmpty())

@@ -69,7 +69,10 @@ Form2::Form2(Services& services, QWidget* mainForm)
     Form_Load();
 }
 
-Form2::~Form2() = default;
+// The working document is the preview's until the program ends, however it ends.
+Form2::~Form2() {
+    DeleteFileQuietly(mWordFile);
+}
 
 void Form2::buildLayout() {
     setFont(arialBold(9));

@@ -1,9 +1,11 @@
 #include "app/FileHelpers.h"
+#include "app/ProgramEnd.h"
 #include "app/ProgramIcon.h"
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/Services.h"
 #include "app/TerminationSignals.h"
+#include "engine/DeadlineEngine.h"
 #include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
 
@@ -25,20 +27,23 @@ int main(int argc, char* argv[]) {
 
     QtMessageBoxes boxes;
     QtSaveDialog saveDialog;
-    QtClipboard clipboard;
+    PrivateClipboard clipboard;
     DesktopShell shell;
     TimeSeededRandom random;
-    engine::ModuleEngine engine(ProgramFolder() + QStringLiteral("/brindlecast-writer.so"),
+    engine::ModuleEngine module(ProgramFolder() + QStringLiteral("/brindlecast-writer.so"),
                                 clipboard);
-    // exit() rather than quit(): quitting would close the hidden preview window and run its
-    // closing steps, which belong to closing that window only.
-    Services services{boxes,  saveDialog, clipboard,       shell,
-                      random, engine,     ProgramFolder(), [] { QCoreApplication::exit(0); }};
+    engine::DeadlineEngine engine(module, {engine::EngineTimeLimit(std::chrono::seconds(60)),
+                                           ProcessEventsWhileBusy, ProgramEnding});
+    // Ending leaves the event loop rather than quitting, which would close the hidden preview
+    // window and run its closing steps, which belong to closing that window only.
+    Services services{boxes,  saveDialog,      clipboard,         shell,        random,
+                      engine, ProgramFolder(), RequestProgramEnd, ProgramEnding};
 
-    QuitOnTerminationSignals([] { QCoreApplication::exit(0); });
+    QuitOnTerminationSignals(RequestProgramEnd);
 
     Form1 form(services);
-    if (!form.Form_Load())
+    // A termination signal may arrive while a start-up box is open: the window never shows.
+    if (!form.Form_Load() || ProgramEnding())
         return 0;
     form.showCentred();
     return QApplication::exec();

@@ -12,8 +12,15 @@ namespace brindlecast::fakes {
 /// folder is made; `ended` counts the requests to end the program.
 struct FakeServices {
     explicit FakeServices(const QString& programFolder)
-        : services{boxes,  saveDialog, clipboard,     shell,
-                   random, engine,     programFolder, [this] { ++ended; }} {
+        : services{boxes,
+                   saveDialog,
+                   clipboard,
+                   shell,
+                   random,
+                   engine,
+                   programFolder,
+                   [this] { ++ended; },
+                   [this] { return ended > 0; }} {
         QDir().mkpath(programFolder);
     }
     FakeServices(const FakeServices&) = delete;

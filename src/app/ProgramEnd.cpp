@@ -1,0 +1,57 @@
+#include "ProgramEnd.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <atomic>
+
+namespace brindlecast {
+
+namespace {
+
+std::atomic<bool> ending{false};
+
+class InputDropper final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
+} // namespace
+
+void RequestProgramEnd() {
+    ending = true;
+    QCoreApplication::exit(0);
+}
+
+bool ProgramEnding() {
+    return ending;
+}
+
+void ProcessEventsWhileBusy() {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application)
+        return;
+    InputDropper dropper;
+    application->installEventFilter(&dropper);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    application->removeEventFilter(&dropper);
+}
+
+} // namespace brindlecast
