@@ -1,26 +1,21 @@
 #include "QtPlatform.h"
 
-#include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QTime>
 #include <QUrl>
 
 namespace brindlecast {
 
-void QtClipboard::setPicture(const QImage& picture) {
-    QGuiApplication::clipboard()->setImage(picture);
+void PrivateClipboard::setPicture(const QImage& picture) {
+    std::lock_guard lock(mMutex);
+    mPicture = picture;
 }
 
-std::optional<QImage> QtClipboard::picture(int /*format*/) {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasImage())
+std::optional<QImage> PrivateClipboard::picture(int /*format*/) {
+    std::lock_guard lock(mMutex);
+    if (mPicture.isNull())
         return std::nullopt;
-    QImage image = qvariant_cast<QImage>(data->imageData());
-    if (image.isNull())
-        return std::nullopt;
-    return image;
+    return mPicture;
 }
 
 void DesktopShell::openUrl(const QString& url) {

@@ -85,9 +85,13 @@ void ShapePass(engine::Document& document, const std::function<QString(int)>& va
 QString DocumentValue(const QString& fieldText) {
     QString value = fieldText;
     value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    for (const QChar lineBreak :
-         {QChar(u'\n'), QChar(u'\r'), QChar(0x2028), QChar(0x2029), QChar(0x0B), QChar(0x0C)})
-        value.replace(lineBreak, QLatin1Char(' '));
+    // Line breaks, and the control characters that text pasted from other programs carries
+    // (the engine drops a whole value holding one), become a blank; a tab stays a tab.
+    for (QChar& c : value) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\t') || code == 0x7F || code == 0x2028 || code == 0x2029)
+            c = QLatin1Char(' ');
+    }
     return value;
 }
 

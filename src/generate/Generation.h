@@ -33,8 +33,8 @@ struct GenerationOutcome {
     bool pictureMade = false;
 };
 
-/// A field value as it goes into the document: exactly as typed, except that a line break
-/// pasted into a one-line field becomes a blank.
+/// A field value as it goes into the document: exactly as typed, except that a line break or
+/// another control character (but a tab) pasted into a one-line field becomes a blank.
 QString DocumentValue(const QString& fieldText);
 
 /// The replacement passes over an open template, in the order of the run: every field's

@@ -9,6 +9,8 @@
 #include "preview/PictureBox.h"
 #include "support/Isolated.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -31,15 +33,22 @@ double inkShare(QWidget* widget) {
 
 class EndToEndTest : public testing::Isolated {
 protected:
-    QtClipboard clipboard;
+    PrivateClipboard clipboard;
     engine::writer::WriterEngine engine{clipboard};
     fakes::FakeMessageBoxes boxes;
     fakes::FakeSaveDialog saveDialog;
     fakes::FakeShell shell;
     fakes::FakeRandom random;
     int ended = 0;
-    Services services{boxes,  saveDialog, clipboard, shell,
-                      random, engine,     root(),    [this] { ++ended; }};
+    Services services{boxes,
+                      saveDialog,
+                      clipboard,
+                      shell,
+                      random,
+                      engine,
+                      root(),
+                      [this] { ++ended; },
+                      [this] { return ended > 0; }};
 };
 
 TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
@@ -47,6 +56,10 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
     ASSERT_TRUE(form.Form_Load());
     form.showCentred();
     QTest::mouseClick(form.findChild<QPushButton*>("PushButton3"), Qt::LeftButton);
+    // Pasted from another program: control characters become blanks, nothing else is lost.
+    form.Text1(0)->setText(QStringLiteral("Quillmark\x1AHarbor\x1BNews"));
+    // The engine's page pictures never pass through the user's clipboard.
+    QGuiApplication::clipboard()->setText(QStringLiteral("the user's own"));
 
     for (int look = 1; look <= 4; ++look) {
         SCOPED_TRACE(look);
@@ -84,7 +97,12 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
         QProcess catdoc;
         catdoc.start(QStringLiteral("catdoc"), {target});
         ASSERT_TRUE(catdoc.waitForFinished(30000));
-        EXPECT_FALSE(catdoc.readAllStandardOutput().trimmed().isEmpty());
+        const QString text = QString::fromUtf8(catdoc.readAllStandardOutput());
+        EXPECT_FALSE(text.trimmed().isEmpty());
+        if (look == 1) {
+            EXPECT_TRUE(text.contains("Quillmark Harbor News")) << text.toStdString();
+        }
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "the user's own");
 
         QTest::mouseClick(preview->findChild<QPushButton*>("PushButton8"), Qt::LeftButton);
         EXPECT_TRUE(form.isVisible());

@@ -2,11 +2,11 @@
 
 #include "app/FileHelpers.h"
 #include "app/MessageBoxes.h"
-#include "newsletter/FieldTable.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
 #include "generate/TemplateStore.h"
 #include "generate/WorkingFiles.h"
+#include "newsletter/FieldTable.h"
 #include "support/Isolated.h"
 
 #include <QFileInfo>
@@ -90,11 +90,14 @@ TEST_F(GenerationTest, FieldsAreFilledInIndexOrderWithValuesAsTyped) {
     engine.templateModel = FakeDocumentModel{{"[NLTITLE]|[FAXNO]"}, {"[NLTITLE]"}};
     values[0] = "By [SenderName] & $1 ^p \\";
     values[4] = "Dana";
-    values[9] = "line one\nline two\r\nthree\u2029four";
+    values[9] = "line one\nline two\r\nthree\u2029four\x1A"
+                "5\x1B"
+                "6\x7F"
+                "7\t8";
     const GenerationOutcome outcome = run();
     const auto saved = fakes::FakeEngine::readSaved(outcome.workingDocument);
     ASSERT_TRUE(saved.has_value());
-    EXPECT_EQ(saved->stories[0], "By Dana & $1 ^p \\|line one line two three four");
+    EXPECT_EQ(saved->stories[0], "By Dana & $1 ^p \\|line one line two three four 5 6 7\t8");
     EXPECT_EQ(saved->shapes[0], "By Dana & $1 ^p \\");
 }
 
