@@ -1,7 +1,10 @@
 #include "Settings.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace brindlecast {
 
@@ -10,13 +13,25 @@ QString SettingsFilePath(const QString& app) {
            QLatin1Char('/') + app + QStringLiteral(".ini");
 }
 
+// Only a regular file (or none yet) can be a store: opening a FIFO blocks until someone writes
+// to it, and a device or a folder is nothing to read settings from.
+static bool usableStore(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT;
+    return S_ISREG(st.st_mode);
+}
+
 static QString keyPath(const QString& section, const QString& key) {
     return section + QLatin1Char('/') + key;
 }
 
 QString GetSetting(const QString& app, const QString& section, const QString& key,
                    const QString& defaultValue) {
-    const QSettings store(SettingsFilePath(app), QSettings::IniFormat);
+    const QString path = SettingsFilePath(app);
+    if (!usableStore(path))
+        return defaultValue;
+    const QSettings store(path, QSettings::IniFormat);
     const QVariant value = store.value(keyPath(section, key));
     if (!value.isValid())
         return defaultValue;
@@ -29,6 +44,8 @@ QString GetSetting(const QString& app, const QString& section, const QString& ke
 bool SaveSetting(const QString& app, const QString& section, const QString& key,
                  const QString& value) {
     const QString path = SettingsFilePath(app);
+    if (!usableStore(path))
+        return false;
     QSettings::Status status;
     {
         QSettings store(path, QSettings::IniFormat);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <stdexcept>
 #include <sys/stat.h>
 
@@ -176,6 +177,20 @@ TEST_F(SettingsTest, AnUnwritableStoreFailsWithoutThrowing) {
     writeAll(root("config"), "not a folder");
     EXPECT_FALSE(SaveSetting(AppName, SectionName, "Text1_0", "value"));
     EXPECT_EQ(GetSetting(AppName, SectionName, "Text1_0", "default"), "default");
+}
+
+TEST_F(SettingsTest, AStoreThatIsNoRegularFileIsUnwritableAndNeverBlocks) {
+    const QString store = root("config/Quillmark.ini");
+    for (const auto& make : std::vector<std::function<bool()>>{
+             [&] { return ::mkfifo(QFile::encodeName(store).constData(), 0600) == 0; },
+             [&] { return QDir().mkpath(store); }}) {
+        ASSERT_TRUE(make());
+        EXPECT_EQ(GetSetting(AppName, SectionName, "Text1_0", "default"), "default");
+        EXPECT_FALSE(SaveSetting(AppName, SectionName, "Text1_0", "value"));
+        EXPECT_FALSE(QFileInfo(store).isFile());
+        ::unlink(QFile::encodeName(store).constData());
+        QDir().rmdir(store);
+    }
 }
 
 TEST_F(SettingsTest, ABrokenStoreStillTakesNewValues) {
