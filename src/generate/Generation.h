@@ -77,7 +77,8 @@ private:
 bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
                         const std::function<void()>& endProgram);
 
-/// The advice shown when the engine cannot be started.
-QString WordMissingAdvice();
+/// The advice shown when the engine cannot be started, ending with the engine's own `reason`
+/// when there is one.
+QString WordMissingAdvice(const QString& reason = {});
 
 } // namespace brindlecast

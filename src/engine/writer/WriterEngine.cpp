@@ -8,8 +8,36 @@
 #include <QFile>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace brindlecast::engine::writer {
+
+namespace {
+
+// An office that finds no room for its profile only exits with a code of its own; the user is
+// better served by the reason itself.
+void requireRoom(const QString& folder) {
+    constexpr size_t ProfileRoom = 1 << 20;
+    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/room-check"));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    int error = fd < 0 ? errno : 0;
+    const QByteArray zeros(64 * 1024, '\0');
+    for (size_t written = 0; !error && written < ProfileRoom; written += size_t(zeros.size())) {
+        if (::write(fd, zeros.constData(), size_t(zeros.size())) != zeros.size())
+            error = errno ? errno : ENOSPC;
+    }
+    if (fd >= 0 && ::close(fd) != 0 && !error)
+        error = errno;
+    ::unlink(path.constData());
+    if (error)
+        throw EngineError(QStringLiteral("The document engine has no room to work in %1 (%2).")
+                              .arg(folder, QString::fromLocal8Bit(std::strerror(error)))
+                              .toStdString());
+}
+
+} // namespace
 
 struct WriterEngine::State {
     Clipboard& clipboard;
@@ -48,11 +76,10 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
             QByteArray pattern =
                 QFile::encodeName(TempFolder() + QStringLiteral("/brindlecast-engine-XXXXXX"));
             if (!::mkdtemp(pattern.data()))
-                throw EngineError(
-                    QStringLiteral(
-                        "The document engine's working folder could not be created in %1.")
-                        .arg(TempFolder())
-                        .toStdString());
+                throw EngineError(QStringLiteral("The document engine's working folder could "
+                                                 "not be created in %1 (%2).")
+                                      .arg(TempFolder(), QString::fromLocal8Bit(strerror(errno)))
+                                      .toStdString());
             state.folder = QFile::decodeName(pattern);
         }
         if (!state.launcher)
@@ -63,6 +90,7 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
         how.timeout = state.options.startTimeout;
         how.wipeProfileOnFailure = replacingDeadEngine;
         how.runningPid = state.runningPid;
+        requireRoom(state.folder);
         state.office = OfficeProcess::start(how, *state.launcher);
         state.lastPid = state.office->pid();
     }
