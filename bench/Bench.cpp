@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -78,6 +80,24 @@ double timeGeneration(Form1& form, int look, CountingBoxes& boxes) {
     if (boxes.shown != before || !form.form2() || !form.form2()->isVisible()) {
         std::fprintf(stderr, "generation failed for look %d\n", look);
         std::exit(1);
+    }
+    form.form2()->findChild<QPushButton*>(QStringLiteral("PushButton8"))->click();
+    return seconds;
+}
+
+// A run with a title of `length` characters: seconds to the preview, or nothing when the
+// program refused the title (the time to the refusal then goes to `refusedAfter`).
+std::optional<double> timeLongTitle(Form1& form, int look, int length, CountingBoxes& boxes,
+                                    double& refusedAfter) {
+    form.Text1(0)->setText(QString(length, QLatin1Char('x')));
+    form.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(look))->setChecked(true);
+    const int before = boxes.shown;
+    const auto start = Clock::now();
+    form.PushButton6_Click();
+    const double seconds = secondsSince(start);
+    if (boxes.shown != before) {
+        refusedAfter = seconds;
+        return std::nullopt;
     }
     form.form2()->findChild<QPushButton*>(QStringLiteral("PushButton8"))->click();
     return seconds;
@@ -169,6 +189,30 @@ int main(int argc, char* argv[]) {
             form.PushButton3_Click();
             cold[look - 1].push_back(timeGeneration(form, look, session.boxes));
         }
+
+    // Long titles, pasted by mistake: made in time that grows with their length only, or refused
+    // at once when longer than a field may be.
+    std::printf("\ngeneration with a title of N characters (one unbreakable word), warm, s:\n");
+    std::printf("%-13s %12s %12s %12s\n", "look", "1,000", "10,000", "100,000");
+    {
+        engine::writer::WriterEngine engine(clipboard);
+        Session session(engine);
+        Form1 form(session.services);
+        form.PushButton3_Click();
+        timeGeneration(form, 1, session.boxes); // starts the engine: not measured
+        for (int look = 1; look <= LookCount; ++look) {
+            std::printf("%-13s", looks[look - 1]);
+            for (const int length : {1000, 10000, 100000}) {
+                double refusedAfter = 0;
+                const auto seconds = timeLongTitle(form, look, length, session.boxes, refusedAfter);
+                if (seconds)
+                    std::printf(" %12.3f", *seconds);
+                else
+                    std::printf(" %5s %.4f", "refused", refusedAfter);
+            }
+            std::printf("\n");
+        }
+    }
 
     QTemporaryDir work;
     const QString profile = work.filePath(QStringLiteral("profile"));

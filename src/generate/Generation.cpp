@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <memory>
 #include <stdexcept>
@@ -108,6 +109,8 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     GenerationOutcome outcome;
     const auto value = [&](int index) { return DocumentValue(input.fieldText(index)); };
     const auto issueDate = [&] { return IssueDateText(input.issueDate().date()); };
+    if (refuseOverlongValue(input))
+        return outcome;
 
     // Extraction: the template is always written afresh, so a left-over or planted file at the
     // path is never what the engine opens.
@@ -141,6 +144,23 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     if (!outcome.workingDocument.isEmpty())
         outcome.pictureMade = SaveDocAsJPG(outcome.workingDocument);
     return outcome;
+}
+
+bool Generation::refuseOverlongValue(const GenerationInput& input) {
+    const std::optional<int> field = OverlongField(input.fieldText);
+    if (!field)
+        return false;
+    mBoxes.MsgBox(OverlongValueMessage(*field, int(input.fieldText(*field).size())),
+                  MsgStyle::Exclamation);
+    return true;
+}
+
+QString OverlongValueMessage(int field, int length) {
+    const QLocale locale;
+    return QStringLiteral("The field \"%1\" holds %2 characters, more than a newsletter can "
+                          "show: a field may hold up to %3.\r\n\r\nPlease shorten it and try "
+                          "again.")
+        .arg(FieldName(field), locale.toString(length), locale.toString(MaxValueLength));
 }
 
 QString Generation::saveWorkingDocument(Trap& trap, engine::Document& document) {

@@ -63,6 +63,8 @@ public:
     bool SaveDocAsJPG(const QString& wordFile);
 
 private:
+    /// Shows why and returns true when a value is too long to make a newsletter of.
+    bool refuseOverlongValue(const GenerationInput& input);
     QString saveWorkingDocument(Trap& trap, engine::Document& document);
 
     engine::Engine& mEngine;
@@ -76,6 +78,9 @@ private:
 /// calls `endProgram`; returns whether the program may go on.
 bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
                         const std::function<void()>& endProgram);
+
+/// Why a value of `length` characters in `field` is refused.
+QString OverlongValueMessage(int field, int length);
 
 /// The advice shown when the engine cannot be started, ending with the engine's own `reason`
 /// when there is one.

@@ -58,4 +58,22 @@ QString SampleValue(int index) {
     return index >= 0 && index < MonthYearField ? QString::fromUtf8(samples[index]) : QString();
 }
 
+QString FieldName(int index) {
+    const char* label = Fields()[size_t(index)].label;
+    if (!label)
+        return QStringLiteral("Month and year");
+    QString name = QString::fromLatin1(label).trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name;
+}
+
+std::optional<int> OverlongField(const std::function<QString(int)>& value) {
+    for (int i = 0; i < FieldCount; ++i) {
+        if (value(i).size() > MaxValueLength)
+            return i;
+    }
+    return std::nullopt;
+}
+
 } // namespace brindlecast

@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QString>
 #include <array>
+#include <functional>
+#include <optional>
 
 namespace brindlecast {
 
@@ -38,5 +40,16 @@ inline constexpr const char* IssueDateKey = "DateTimePicker1";
 
 /// The sample value of field `index` (0 to 15).
 QString SampleValue(int index);
+
+/// The longest value a field may put into a newsletter. The engine lays out a longer one, in a
+/// header or beside a picture, in time that grows with the square of its length (5,000
+/// characters: a quarter of a minute), and no newsletter field needs more.
+inline constexpr int MaxValueLength = 1000;
+
+/// The field's name as its label shows it, without the colon: "Title/Headline".
+QString FieldName(int index);
+
+/// The first field whose value is longer than MaxValueLength, if any.
+std::optional<int> OverlongField(const std::function<QString(int index)>& value);
 
 } // namespace brindlecast

@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QLocale>
 #include <QRegularExpression>
 #include <stdexcept>
 
@@ -99,6 +100,24 @@ TEST_F(GenerationTest, FieldsAreFilledInIndexOrderWithValuesAsTyped) {
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(saved->stories[0], "By Dana & $1 ^p \\|line one line two three four 5 6 7\t8");
     EXPECT_EQ(saved->shapes[0], "By Dana & $1 ^p \\");
+}
+
+TEST_F(GenerationTest, AValueTooLongToLayOutIsRefusedBeforeTheEngineIsTouched) {
+    values[6] = QString(MaxValueLength, QLatin1Char('s'));
+    EXPECT_FALSE(run().workingDocument.isEmpty());
+    engine.log.clear();
+
+    values[0] = QString(100000, QLatin1Char('t'));
+    const GenerationOutcome outcome = run();
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_TRUE(engine.log.isEmpty());
+    EXPECT_FALSE(QFile::exists(TemplatePath()));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].style, MsgStyle::Exclamation);
+    EXPECT_TRUE(boxes.shown[0].prompt.startsWith(
+        QStringLiteral("The field \"Title/Headline\" holds %1 characters")
+            .arg(QLocale().toString(100000))))
+        << boxes.shown[0].prompt.toStdString();
 }
 
 TEST_F(GenerationTest, EachLookWritesItsOwnTemplate) {

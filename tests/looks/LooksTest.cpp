@@ -208,6 +208,24 @@ TEST_F(LooksTest, SampleDataFillsEveryLookAndThePictureShowsIt) {
     }
 }
 
+TEST_F(LooksTest, TheLongestValueAFieldMayHoldFillsEveryLookWhole) {
+    fakes::FakeMessageBoxes boxes;
+    fakes::FakeRandom random;
+    Generation generation(sharedEngine(), boxes, clipboard(), random, [] {});
+    // One word that cannot be broken across lines: the hardest text to lay out.
+    const QString title = QStringLiteral("T") + QString(MaxValueLength - 2, QLatin1Char('x')) + 'T';
+    GenerationInput input;
+    input.fieldText = [&](int index) { return index == 0 ? title : SampleValue(index); };
+    input.issueDate = [] { return QDateTime::currentDateTime(); };
+    for (int look = 1; look <= LookCount; ++look) {
+        input.look = look;
+        const GenerationOutcome outcome = generation.run(input);
+        ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
+        EXPECT_TRUE(readTexts(outcome.workingDocument).all().contains(title)) << look;
+        DeleteFileQuietly(outcome.workingDocument);
+    }
+}
+
 // Passes every call on to the real engine, and kills the engine's process once the template is
 // open, as a crash of the office would in the middle of a run.
 class KillingEngine final : public engine::Engine {
