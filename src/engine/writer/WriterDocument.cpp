@@ -15,6 +15,8 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -326,20 +328,56 @@ WriterRange& WriterDocument::selectionRange() {
     return mainRange(mSelection);
 }
 
-void WriterDocument::exportTo(const QString& path, const QString& filterName) {
+void WriterDocument::exportTo(const QString& path, const QString& filterName,
+                              const Sequence<css::beans::PropertyValue>& filterData) {
     requireOpen();
     try {
         const Reference<css::frame::XStorable> storable(mComponent, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path),
-                             properties({property("FilterName", Any(toOUString(filterName))),
-                                         property("Overwrite", Any(true))}));
+        Sequence<css::beans::PropertyValue> arguments =
+            properties({property("FilterName", Any(toOUString(filterName))),
+                        property("Overwrite", Any(true))});
+        if (filterData.hasElements()) {
+            arguments.realloc(3);
+            arguments.getArray()[2] = property("FilterData", Any(filterData));
+        }
+        storable->storeToURL(fileUrl(path), arguments);
     } catch (...) {
         throw mSession.error(QStringLiteral("Cannot save the document %1.").arg(path));
     }
 }
 
-void WriterDocument::saveAs(const QString& path) {
-    exportTo(path, QStringLiteral("MS Word 97"));
+void WriterDocument::saveAs(const QString& path, SaveFormat format) {
+    switch (format) {
+    case SaveFormat::Doc:
+        exportTo(path, QStringLiteral("MS Word 97"));
+        return;
+    case SaveFormat::Docx:
+        exportTo(path, QStringLiteral("MS Word 2007 XML"));
+        return;
+    case SaveFormat::Odt:
+        exportTo(path, QStringLiteral("writer8"));
+        return;
+    case SaveFormat::Pdf:
+        // Tagged for screen readers; every font embedded, the standard fourteen included, so
+        // the page looks the same on a machine without our fonts.
+        exportTo(path, QStringLiteral("writer_pdf_Export"),
+                 properties({property("UseTaggedPDF", Any(true)),
+                             property("EmbedStandardFonts", Any(true))}));
+        return;
+    }
+    throw EngineError(
+        QStringLiteral("The file format %1 is not supported.").arg(int(format)).toStdString());
+}
+
+void WriterDocument::setTitle(const QString& title) {
+    requireOpen();
+    try {
+        const Reference<css::document::XDocumentPropertiesSupplier> supplier(mComponent,
+                                                                             UNO_QUERY_THROW);
+        supplier->getDocumentProperties()->setTitle(toOUString(title));
+    } catch (...) {
+        throw mSession.error(QStringLiteral("The title of %1 could not be set.").arg(mPath));
+    }
 }
 
 void WriterDocument::copyFirstPageAsPicture() {
