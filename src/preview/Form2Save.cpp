@@ -1,28 +1,54 @@
 #include "Form2.h"
 #include "SaveCopy.h"
+#include "SaveTarget.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/Platform.h"
 #include "app/Services.h"
+#include "app/WindowPointer.h"
 
 namespace brindlecast {
+
+namespace {
+
+// Shows the hourglass for as long as it lives, and then what was there before.
+class Hourglass {
+public:
+    explicit Hourglass(WindowPointer& pointer)
+        : mPointer(pointer)
+        , mBefore(pointer.MousePointer()) {
+        mPointer.setMousePointer(Pointer::Hourglass);
+    }
+    ~Hourglass() { mPointer.setMousePointer(mBefore); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+
+private:
+    WindowPointer& mPointer;
+    int mBefore;
+};
+
+} // namespace
 
 void Form2::PushButton6_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton6_Click")};
     SaveDialog& dialog = mServices.saveDialog;
     QString path;
+    SaveTarget target;
     int answer = 0;
     trap.step(10, [&] { dialog.FileName = QString(); });
     trap.step(20, [&] { dialog.DialogTitle = QStringLiteral("Save File"); });
-    trap.step(30, [&] { dialog.Filter = QStringLiteral("Word Files (*.doc)|*.doc"); });
+    trap.step(30, [&] { dialog.Filter = QString::fromLatin1(SaveFilter); });
+    trap.step(35, [&] { dialog.FilterIndex = 1; });
     trap.step(40, [&] { dialog.ShowSave(); });
     trap.step(50, [&] { path = dialog.FileName; });
     if (!path.isEmpty()) {
+        trap.step(55, [&] { target = ChooseSaveTarget(path, dialog.FilterIndex); });
         trap.step(60, [&] {
             answer =
-                FileExists(path)
+                FileExists(target.path)
                     ? mServices.boxes.MsgBox(QStringLiteral("Are you sure you wish to overwrite ") +
-                                                 path + QStringLiteral(" ?"),
+                                                 target.path + QStringLiteral(" ?"),
                                              MsgStyle::YesNo)
                     : MsgAnswer::Yes;
         });
@@ -30,7 +56,14 @@ void Form2::PushButton6_Click() {
     if (answer == MsgAnswer::Yes) {
         // The existing file is replaced only by a complete copy, never deleted beforehand: a
         // copy that fails leaves the user's file as it was, and "Done." would be a lie.
-        if (!trap.step(70, [&] { SaveCopy(mWordFile, path); }))
+        if (!trap.step(70, [&] {
+                if (target.format == engine::SaveFormat::Doc) {
+                    SaveCopy(mWordFile, target.path);
+                } else {
+                    const Hourglass hourglass(*mPointer);
+                    SaveConverted(mServices.engine, mWordFile, target.path, target.format);
+                }
+            }))
             return;
     }
     trap.step(80, [&] { mServices.boxes.MsgBox(QStringLiteral("Done."), MsgStyle::OkOnly); });
