@@ -7,9 +7,17 @@
 #include "app/Services.h"
 #include "app/WindowPointer.h"
 
+#include <QFileInfo>
+
 namespace brindlecast {
 
 namespace {
+
+// Any spelling of the path (a link, "..", a doubled slash) counts.
+bool samePlace(const QString& path, const QString& other) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath();
+}
 
 // Shows the hourglass for as long as it lives, and then what was there before.
 class Hourglass {
@@ -44,6 +52,21 @@ void Form2::PushButton6_Click() {
     trap.step(50, [&] { path = dialog.FileName; });
     if (!path.isEmpty()) {
         trap.step(55, [&] { target = ChooseSaveTarget(path, dialog.FilterIndex); });
+        // The working document goes when the preview does: a newsletter "saved" onto it would
+        // be lost with it, and no overwrite question would warn of that.
+        bool refused = false;
+        trap.step(58, [&] {
+            refused = samePlace(target.path, mWordFile);
+            if (refused)
+                mServices.boxes.MsgBox(
+                    target.path +
+                        QStringLiteral(" is the preview's temporary copy of the newsletter, which "
+                                       "is deleted when you go back or close the preview. Please "
+                                       "choose another place to save the newsletter."),
+                    MsgStyle::OkOnly);
+        });
+        if (refused)
+            return;
         trap.step(60, [&] {
             answer =
                 FileExists(target.path)

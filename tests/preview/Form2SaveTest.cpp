@@ -182,6 +182,21 @@ TEST_F(SaveTest, ConversionFailuresKeepTheOldFileAndShowOneBoxInsteadOfDone) {
     EXPECT_EQ(QDir(temp()).entryList({"brindlecast-*"}, QDir::AllEntries), QStringList());
 }
 
+TEST_F(SaveTest, TheWorkingDocumentItselfIsRefusedWithOnePlainBox) {
+    const QByteArray bytes = readAll(document);
+    const QString otherSpelling = temp() + "/../temp//tarvik12345678.doc";
+    saveDialog.answers = {document, otherSpelling};
+    saveDialog.filterAnswers = {1, 4};
+    click("PushButton6");
+    click("PushButton6");
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[0].prompt.startsWith(document + " is the preview's temporary copy"));
+    EXPECT_TRUE(boxes.shown[1].prompt.startsWith(otherSpelling + " is the preview's temporary"));
+    EXPECT_EQ(boxes.shown[1].style, MsgStyle::OkOnly);
+    EXPECT_EQ(readAll(document), bytes);
+    EXPECT_TRUE(engine.log.isEmpty());
+}
+
 TEST_F(PreviewTest, BackDeletesTheWorkingDocumentEvenWhenItIsAlreadyGone) {
     const QString document = workingDocument();
     handOver(page(580, 751), document);
