@@ -5,7 +5,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
-#include <com/sun/star/uno/Sequence.hxx>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -109,9 +109,10 @@ public:
     void setTitle(const QString& title) override;
     void close() override;
 
-    /// Writes the document with the engine's export filter `filterName` and its `filterData`.
+    /// Writes the document with the engine's export filter `filterName`; `more` goes with the
+    /// filter's name (such as its FilterData).
     void exportTo(const QString& path, const QString& filterName,
-                  const css::uno::Sequence<css::beans::PropertyValue>& filterData = {});
+                  std::initializer_list<css::beans::PropertyValue> more = {});
     /// The range the session's selection searches: the main text.
     WriterRange& selectionRange();
     /// Renders page 1 and puts it on the clipboard.
