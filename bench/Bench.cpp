@@ -1,7 +1,7 @@
 // Times, in one run: start-up to the main window shown, a generation run from the click to the
 // preview picture on a warm and on a cold engine for each look, and as the outside baseline a
 // one-shot `soffice --convert-to doc` of the same template. Prints medians and ratios.
-#include "app/MessageBoxes.h"
+#include "BenchSupport.h"
 #include "app/QtDialogs.h"
 #include "app/QtPlatform.h"
 #include "app/Services.h"
@@ -19,7 +19,6 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -28,35 +27,13 @@
 namespace {
 
 using namespace brindlecast;
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using namespace brindlecast::bench;
 
 long long realtimeMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
-
-// Error boxes must not wait for a click in a benchmark: they are counted and the figures of a
-// run that showed one are refused.
-class CountingBoxes final : public MessageBoxes {
-public:
-    int MsgBox(const QString& prompt, int, const QString&) override {
-        ++shown;
-        std::fprintf(stderr, "message: %s\n", qPrintable(prompt));
-        return MsgAnswer::Ok;
-    }
-    int shown = 0;
-};
 
 struct Session {
     explicit Session(engine::Engine& engine)

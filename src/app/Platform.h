@@ -38,9 +38,12 @@ public:
     virtual ~SaveDialog() = default;
     QString FileName;
     QString DialogTitle;
-    /// "description|pattern"
+    /// "description|pattern", pairs joined by '|' when there are several.
     QString Filter;
-    /// Shows the dialog; FileName holds the chosen path afterwards (empty when cancelled).
+    /// The 1-based filter entry: selected when the dialog opens, the one chosen afterwards.
+    int FilterIndex = 1;
+    /// Shows the dialog; FileName holds the chosen path afterwards (empty when cancelled) and
+    /// FilterIndex the chosen filter entry.
     virtual void ShowSave() = 0;
 };
 

@@ -51,11 +51,14 @@ void QtSaveDialog::ShowSave() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(QString());
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FilterIndex - 1]);
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
-    FileName = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
-                   ? dialog.selectedFiles().constFirst()
-                   : QString();
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    FileName = accepted ? dialog.selectedFiles().constFirst() : QString();
+    if (accepted && filters.contains(dialog.selectedNameFilter()))
+        FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
 }
 
 } // namespace brindlecast

@@ -169,8 +169,12 @@ public:
         mGuard.request([&] { inner = &mDocument.range(); });
         return range_(*inner);
     }
-    void saveAs(const QString& path) override {
-        mGuard.request([&] { mDocument.saveAs(path); });
+    using Document::saveAs;
+    void saveAs(const QString& path, SaveFormat format) override {
+        mGuard.request([&] { mDocument.saveAs(path, format); });
+    }
+    void setTitle(const QString& title) override {
+        mGuard.request([&] { mDocument.setTitle(title); });
     }
     void close() override {
         mGuard.request([this] { mDocument.close(); });

@@ -16,6 +16,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// The "FileFormat" argument of a document's SaveAs, numbered as the word processor numbers it,
+/// so that a back-end on that word processor passes it on unchanged.
+enum class SaveFormat { Doc = 0, Docx = 12, Pdf = 17, Odt = 23 };
+
 /// The "Replace" argument of a find's Execute.
 enum class Replace { None = 0, One = 1, All = 2 };
 
@@ -73,8 +77,14 @@ public:
     virtual std::vector<Shape*> shapes() = 0;
     /// The whole main text.
     virtual Range& range() = 0;
-    /// Writes the document in the word processor's default format (Word 97-2003 .doc).
-    virtual void saveAs(const QString& path) = 0;
+    /// SaveAs with a FileFormat: writes the document to `path` in `format`. A PDF carries the
+    /// document's title, is tagged for screen readers and embeds every font it uses.
+    virtual void saveAs(const QString& path, SaveFormat format) = 0;
+    /// SaveAs without a FileFormat: the word processor's default format, Word 97-2003 .doc.
+    void saveAs(const QString& path) { saveAs(path, SaveFormat::Doc); }
+    /// BuiltInDocumentProperties("Title"): saved with the document and passed on by every
+    /// format that has a title.
+    virtual void setTitle(const QString& title) = 0;
     /// Closes the document without saving it again.
     virtual void close() = 0;
 };

@@ -131,6 +131,8 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     ok = ok && trap.step(80, [&] { StoryPass(*document, value); });
     ok = ok && trap.step(90, [&] { IssueDatePass(*application, issueDate()); });
     ok = ok && trap.step(100, [&] { ShapePass(*document, value, issueDate()); });
+    // The working document carries the title, so every format made from it later has it too.
+    ok = ok && trap.step(110, [&] { document->setTitle(value(TitleField)); });
     if (ok)
         outcome.workingDocument = saveWorkingDocument(trap, *document);
     if (ok && !outcome.workingDocument.isEmpty()) {

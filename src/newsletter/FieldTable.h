@@ -24,6 +24,8 @@ struct FieldSpec {
 };
 
 inline constexpr int FieldCount = 17;
+/// The newsletter's title, "Title/Headline:".
+inline constexpr int TitleField = 0;
 inline constexpr int MonthYearField = 16;
 
 /// The placeholder that takes the issue date.

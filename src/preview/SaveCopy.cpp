@@ -1,7 +1,13 @@
 #include "SaveCopy.h"
 
+#include "SaveTarget.h"
+#include "app/FileHelpers.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryDir>
+#include <memory>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -35,6 +41,54 @@ void SaveCopy(const QString& source, const QString& target) {
     }
     if (!out.commit())
         fail(target, out.errorString());
+}
+
+namespace {
+
+// Ends the conversion's session on every road out of it; a session that is gone already is
+// not news, the failure that ended it is.
+class SessionGuard {
+public:
+    explicit SessionGuard(std::unique_ptr<engine::Application> application)
+        : mApplication(std::move(application)) {}
+    ~SessionGuard() {
+        try {
+            mApplication->quit();
+        } catch (...) {
+        }
+    }
+    SessionGuard(const SessionGuard&) = delete;
+    SessionGuard& operator=(const SessionGuard&) = delete;
+    engine::Application& operator*() { return *mApplication; }
+
+private:
+    std::unique_ptr<engine::Application> mApplication;
+};
+
+} // namespace
+
+void SaveConverted(engine::Engine& engine, const QString& workingDocument, const QString& target,
+                   engine::SaveFormat format) {
+    // Said plainly up front: the engine would only report a document it cannot open.
+    if (QFile in(workingDocument); !in.open(QIODevice::ReadOnly))
+        fail(target, QStringLiteral("the working document %1 cannot be read (%2)")
+                         .arg(workingDocument, in.errorString()));
+    const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-XXXXXX"));
+    if (!scratch.isValid())
+        fail(target, QStringLiteral("no working folder can be made in %1").arg(TempFolder()));
+    const QString converted =
+        scratch.filePath(QStringLiteral("newsletter") + SaveExtension(format));
+    try {
+        SessionGuard application(engine.createApplication());
+        (*application).open(workingDocument, true).saveAs(converted, format);
+    } catch (const std::exception& error) {
+        throw std::runtime_error(QStringLiteral("Cannot save the newsletter to %1: %2")
+                                     .arg(target, QString::fromLocal8Bit(error.what()))
+                                     .toStdString());
+    }
+    if (!QFileInfo(converted).isFile())
+        fail(target, QStringLiteral("the document engine wrote nothing"));
+    SaveCopy(converted, target);
 }
 
 } // namespace brindlecast

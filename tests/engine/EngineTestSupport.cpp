@@ -67,15 +67,15 @@ public:
 [[maybe_unused]] testing::Environment* const registered =
     testing::AddGlobalTestEnvironment(new SharedEngineEnvironment);
 
-QString runReader(const QString& program, const QStringList& arguments) {
-    QProcess reader;
-    reader.start(program, arguments);
-    if (!reader.waitForFinished(30000) || reader.exitStatus() != QProcess::NormalExit)
-        return {};
-    return QString::fromUtf8(reader.readAllStandardOutput());
-}
-
 } // namespace
+
+QString toolOutput(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(30000) || tool.exitStatus() != QProcess::NormalExit)
+        return {};
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
 
 writer::WriterEngine& sharedEngine() {
     Shared& state = shared();
@@ -133,11 +133,11 @@ QStringList documentTexts(Document& document) {
 
 QString independentText(const QString& docPath) {
     // Both without line wrapping, so that long values stay in one piece.
-    return runReader(QStringLiteral("catdoc"), {QStringLiteral("-w"), QStringLiteral("-d"),
-                                                QStringLiteral("utf-8"), docPath}) +
-           runReader(QStringLiteral("antiword"),
-                     {QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
-                      QStringLiteral("UTF-8.txt"), docPath});
+    return toolOutput(QStringLiteral("catdoc"), {QStringLiteral("-w"), QStringLiteral("-d"),
+                                                 QStringLiteral("utf-8"), docPath}) +
+           toolOutput(QStringLiteral("antiword"),
+                      {QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-m"),
+                       QStringLiteral("UTF-8.txt"), docPath});
 }
 
 std::set<pid_t> processesOf(const std::set<pid_t>& groups, const std::set<pid_t>& others) {

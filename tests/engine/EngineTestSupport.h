@@ -57,6 +57,10 @@ void makeNewsletterTemplate(Engine& engine, const QString& fodtPath, const QStri
 /// Every story's and every shape's text, read afresh through the engine.
 QStringList documentTexts(Document& document);
 
+/// What `program` writes to its standard output when run with `arguments` (empty when it
+/// fails to run within half a minute).
+QString toolOutput(const QString& program, const QStringList& arguments);
+
 /// What an independent reader shows of a Word file: catdoc's and antiword's text together
 /// (catdoc shows headers, antiword drawing shapes' text).
 QString independentText(const QString& docPath);

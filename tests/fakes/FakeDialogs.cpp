@@ -17,11 +17,15 @@ int FakeMessageBoxes::MsgBox(const QString& prompt, int style, const QString& ti
 }
 
 void FakeSaveDialog::ShowSave() {
-    shown.push_back({FileName, DialogTitle, Filter});
+    shown.push_back({FileName, DialogTitle, Filter, FilterIndex});
     FileName.clear();
     if (!answers.empty()) {
         FileName = answers.front();
         answers.pop_front();
+    }
+    if (!filterAnswers.empty()) {
+        FilterIndex = filterAnswers.front();
+        filterAnswers.pop_front();
     }
 }
 

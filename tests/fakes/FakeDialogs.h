@@ -27,13 +27,16 @@ public:
     std::function<void(const ShownBox&)> whileOpen;
 };
 
-/// Answers ShowSave with queued paths (empty = cancelled) and records its settings.
+/// Answers ShowSave with queued paths (empty = cancelled) and filter entries (none queued:
+/// the one selected on opening), and records its settings.
 class FakeSaveDialog final : public SaveDialog {
 public:
     void ShowSave() override;
     std::deque<QString> answers;
+    std::deque<int> filterAnswers;
     struct Shown {
         QString fileName, dialogTitle, filter;
+        int filterIndex;
     };
     std::vector<Shown> shown;
 };

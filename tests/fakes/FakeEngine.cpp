@@ -130,8 +130,9 @@ public:
     }
     engine::Range& range() override { return *mWhole; }
     engine::Range& selection() { return *mMain; }
-    void saveAs(const QString& path) override {
-        mEngine.record(QStringLiteral("saveAs"));
+    using engine::Document::saveAs;
+    void saveAs(const QString& path, engine::SaveFormat format) override {
+        mEngine.record(QStringLiteral("saveAs %1").arg(int(format)));
         QJsonObject object{
             {QStringLiteral("stories"),
              QJsonArray::fromStringList(QStringList(mModel.stories.begin(), mModel.stories.end()))},
@@ -141,6 +142,9 @@ public:
         if (!file.open(QIODevice::WriteOnly))
             throw engine::EngineError("Cannot save " + path.toStdString());
         file.write(Magic + QJsonDocument(object).toJson());
+    }
+    void setTitle(const QString& title) override {
+        mEngine.record(QStringLiteral("setTitle ") + title);
     }
     void close() override { mEngine.record(QStringLiteral("close")); }
 

@@ -37,7 +37,8 @@ public:
 
     /// What a file that the fake did not save opens as (a template, say).
     FakeDocumentModel templateModel{{QStringLiteral("[NLTITLE]")}, {}};
-    /// The calls made, in order ("create", "open <path> ro", "story 0 [NLTITLE]=value", ...).
+    /// The calls made, in order ("create", "open <path> ro", "story 0 [NLTITLE]=value",
+    /// "setTitle <title>", "saveAs <format number>", ...).
     QStringList log;
     /// Called with each log entry before the call takes effect; throw to fail the call.
     std::function<void(const QString& call)> onCall;

@@ -79,7 +79,9 @@ TEST_F(GenerationTest, FillsEveryPassAndSavesAFreshWorkingDocument) {
     EXPECT_EQ(picture.size(), engine.pictureSize);
     EXPECT_NEAR(picture.dotsPerMeterX() * 0.0254, 192, 1);
     const qsizetype firstQuit = engine.log.indexOf("quit");
-    EXPECT_LT(engine.log.indexOf("saveAs"), engine.log.indexOf("displayAlerts"));
+    EXPECT_LT(engine.log.indexOf("shapes"), engine.log.indexOf("setTitle value0"));
+    EXPECT_LT(engine.log.indexOf("setTitle value0"), engine.log.indexOf("saveAs 0"));
+    EXPECT_LT(engine.log.indexOf("saveAs 0"), engine.log.indexOf("displayAlerts"));
     EXPECT_LT(engine.log.indexOf("displayAlerts"), engine.log.indexOf("close"));
     EXPECT_LT(engine.log.indexOf("close"), firstQuit);
     EXPECT_EQ(engine.log.indexOf("create", 1), firstQuit + 1);

@@ -38,7 +38,10 @@ TEST_F(SaveTest, CancelledDialogWritesNothingAndStillSaysDone) {
     ASSERT_EQ(saveDialog.shown.size(), 1u);
     EXPECT_EQ(saveDialog.shown[0].fileName, "");
     EXPECT_EQ(saveDialog.shown[0].dialogTitle, "Save File");
-    EXPECT_EQ(saveDialog.shown[0].filter, "Word Files (*.doc)|*.doc");
+    EXPECT_EQ(saveDialog.shown[0].filter,
+              "Word Files (*.doc)|*.doc|Word Document (*.docx)|*.docx|OpenDocument Text "
+              "(*.odt)|*.odt|PDF (*.pdf)|*.pdf");
+    EXPECT_EQ(saveDialog.shown[0].filterIndex, 1);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].prompt, "Done.");
     EXPECT_EQ(boxes.shown[0].style, 0);
@@ -117,6 +120,81 @@ TEST_F(SaveTest, TargetFolderThatIsAFileIsReportedWithoutDone) {
                                                  out("plain/letter.doc")));
     EXPECT_EQ(readAll(out("plain")), "not a folder");
     EXPECT_EQ(outEntries(), QStringList{"plain"});
+}
+
+// The typed extension decides the format, else the chosen filter, whose extension is then
+// added; a .doc stays the byte copy under exactly the typed name.
+TEST_F(SaveTest, FormatFollowsTheTypedExtensionElseTheFilter) {
+    const struct {
+        const char *typed, *written;
+        int filter, format; // format -1: a byte copy
+    } cases[] = {{"a", "a.pdf", 4, 17},
+                 {"b.ODT", "b.ODT", 1, 23},
+                 {"c.docx", "c.docx", 4, 12},
+                 {"d.doc", "d.doc", 3, -1},
+                 {"e.txt", "e.txt.docx", 2, 12}};
+    for (const auto& c : cases) {
+        engine.log.clear();
+        saveDialog.answers = {out(c.typed)};
+        saveDialog.filterAnswers = {c.filter};
+        click("PushButton6");
+        if (c.format < 0)
+            EXPECT_EQ(readAll(out(c.written)), readAll(document));
+        else
+            EXPECT_TRUE(fakes::FakeEngine::readSaved(out(c.written))) << c.written;
+        const QStringList conversion{"create", "open " + document + " ro",
+                                     QStringLiteral("saveAs %1").arg(c.format), "quit"};
+        EXPECT_EQ(engine.log, c.format < 0 ? QStringList() : conversion);
+    }
+    EXPECT_EQ(prompts(boxes), QStringList(std::size(cases), "Done."));
+    EXPECT_EQ(outEntries(), (QStringList{"a.pdf", "b.ODT", "c.docx", "d.doc", "e.txt.docx"}));
+    EXPECT_EQ(QDir(temp()).entryList({"brindlecast-*"}, QDir::AllEntries), QStringList());
+}
+
+TEST_F(SaveTest, ConversionFailuresKeepTheOldFileAndShowOneBoxInsteadOfDone) {
+    writeAll(out("news.pdf"), "the user's own file");
+    writeAll(out("plain"), "not a folder");
+    engine.onCall = [](const QString& call) {
+        if (call == "saveAs 17")
+            throw engine::EngineError("The document engine stopped unexpectedly.");
+    };
+    saveDialog.answers = {out("news"), out("plain/news.odt"), out("gone.docx")};
+    saveDialog.filterAnswers = {4, 1, 1};
+    click("PushButton6");
+    click("PushButton6");
+    QFile::remove(document);
+    click("PushButton6");
+    const QString error = "\r\nin Plumvale2021/08/31.Form2.PushButton6_Click at line 70";
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_EQ(boxes.shown[0].prompt, overwriteQuestion(out("news.pdf")));
+    EXPECT_TRUE(
+        boxes.shown[1].prompt.startsWith("Cannot save the newsletter to " + out("news.pdf") +
+                                         ": The document engine stopped unexpectedly." + error));
+    EXPECT_TRUE(boxes.shown[2].prompt.startsWith("Cannot save the newsletter to " +
+                                                 out("plain/news.odt") + ": "));
+    EXPECT_TRUE(boxes.shown[3].prompt.startsWith("Cannot save the newsletter to " +
+                                                 out("gone.docx") + ": the working document " +
+                                                 document + " cannot be read"));
+    EXPECT_EQ(readAll(out("news.pdf")), "the user's own file");
+    EXPECT_EQ(outEntries(), (QStringList{"news.pdf", "plain"}));
+    EXPECT_EQ(engine.log.last(), "quit");
+    EXPECT_EQ(engine.liveApplications, 0);
+    EXPECT_EQ(QDir(temp()).entryList({"brindlecast-*"}, QDir::AllEntries), QStringList());
+}
+
+TEST_F(SaveTest, TheWorkingDocumentItselfIsRefusedWithOnePlainBox) {
+    const QByteArray bytes = readAll(document);
+    const QString otherSpelling = temp() + "/../temp//tarvik12345678.doc";
+    saveDialog.answers = {document, otherSpelling};
+    saveDialog.filterAnswers = {1, 4};
+    click("PushButton6");
+    click("PushButton6");
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[0].prompt.startsWith(document + " is the preview's temporary copy"));
+    EXPECT_TRUE(boxes.shown[1].prompt.startsWith(otherSpelling + " is the preview's temporary"));
+    EXPECT_EQ(boxes.shown[1].style, MsgStyle::OkOnly);
+    EXPECT_EQ(readAll(document), bytes);
+    EXPECT_TRUE(engine.log.isEmpty());
 }
 
 TEST_F(PreviewTest, BackDeletesTheWorkingDocumentEvenWhenItIsAlreadyGone) {

@@ -15,6 +15,8 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/XDocumentProperties.hpp>
+#include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/drawing/XDrawPageSupplier.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -340,21 +342,56 @@ void WriterDocument::prepareOutput() {
     }
 }
 
-void WriterDocument::exportTo(const QString& path, const QString& filterName) {
+void WriterDocument::exportTo(const QString& path, const QString& filterName,
+                              std::initializer_list<css::beans::PropertyValue> more) {
     requireOpen();
     try {
         prepareOutput();
+        std::vector<css::beans::PropertyValue> arguments{
+            property("FilterName", Any(toOUString(filterName))), property("Overwrite", Any(true))};
+        arguments.insert(arguments.end(), more.begin(), more.end());
         const Reference<css::frame::XStorable> storable(mComponent, UNO_QUERY_THROW);
-        storable->storeToURL(fileUrl(path),
-                             properties({property("FilterName", Any(toOUString(filterName))),
-                                         property("Overwrite", Any(true))}));
+        storable->storeToURL(fileUrl(path), Sequence<css::beans::PropertyValue>(
+                                                arguments.data(), sal_Int32(arguments.size())));
     } catch (...) {
         throw mSession.error(QStringLiteral("Cannot save the document %1.").arg(path));
     }
 }
 
-void WriterDocument::saveAs(const QString& path) {
-    exportTo(path, QStringLiteral("MS Word 97"));
+void WriterDocument::saveAs(const QString& path, SaveFormat format) {
+    switch (format) {
+    case SaveFormat::Doc:
+        exportTo(path, QStringLiteral("MS Word 97"));
+        return;
+    case SaveFormat::Docx:
+        exportTo(path, QStringLiteral("MS Word 2007 XML"));
+        return;
+    case SaveFormat::Odt:
+        // Drawing the page for the file's thumbnail picture doubles the time of the save.
+        exportTo(path, QStringLiteral("writer8"), {property("NoThumbnail", Any(true))});
+        return;
+    case SaveFormat::Pdf:
+        // Tagged for screen readers; every font embedded, the standard fourteen included, so
+        // the page looks the same on a machine without our fonts.
+        exportTo(
+            path, QStringLiteral("writer_pdf_Export"),
+            {property("FilterData", Any(properties({property("UseTaggedPDF", Any(true)),
+                                                    property("EmbedStandardFonts", Any(true))})))});
+        return;
+    }
+    throw EngineError(
+        QStringLiteral("The file format %1 is not supported.").arg(int(format)).toStdString());
+}
+
+void WriterDocument::setTitle(const QString& title) {
+    requireOpen();
+    try {
+        const Reference<css::document::XDocumentPropertiesSupplier> supplier(mComponent,
+                                                                             UNO_QUERY_THROW);
+        supplier->getDocumentProperties()->setTitle(toOUString(title));
+    } catch (...) {
+        throw mSession.error(QStringLiteral("The title of %1 could not be set.").arg(mPath));
+    }
 }
 
 void WriterDocument::copyFirstPageAsPicture() {

@@ -3,7 +3,9 @@
 #include "TextStory.h"
 #include "engine/Engine.h"
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -102,11 +104,15 @@ public:
     std::vector<Range*> storyRanges() override;
     std::vector<Shape*> shapes() override;
     Range& range() override;
-    void saveAs(const QString& path) override;
+    using Document::saveAs;
+    void saveAs(const QString& path, SaveFormat format) override;
+    void setTitle(const QString& title) override;
     void close() override;
 
-    /// Writes the document with the engine's export filter `filterName`.
-    void exportTo(const QString& path, const QString& filterName);
+    /// Writes the document with the engine's export filter `filterName`; `more` goes with the
+    /// filter's name (such as its FilterData).
+    void exportTo(const QString& path, const QString& filterName,
+                  std::initializer_list<css::beans::PropertyValue> more = {});
     /// The range the session's selection searches: the main text.
     WriterRange& selectionRange();
     /// Renders page 1 and puts it on the clipboard.
