@@ -77,7 +77,8 @@ QString TextStory::readParagraph(const Reference<css::text::XText>& owner,
     return content;
 }
 
-void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Paragraph>& into) {
+void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Paragraph>& into,
+                        bool exact) {
     const Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY_THROW);
     const Reference<css::container::XEnumeration> elements = access->createEnumeration();
     keep(elements);
@@ -89,7 +90,7 @@ void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Par
                 for (const OUString& name : table->getCellNames()) {
                     const Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY);
                     if (cell.is())
-                        collect(cell, into);
+                        collect(cell, into, exact);
                 }
                 continue;
             }
@@ -98,15 +99,32 @@ void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Par
         if (!paragraph.is())
             continue;
         keep(paragraph);
-        into.push_back({text, paragraph, EditedText(readParagraph(text, paragraph))});
+        into.push_back(
+            {text, paragraph,
+             EditedText(exact ? readParagraph(text, paragraph) : toQString(paragraph->getString())),
+             exact});
     }
+}
+
+// A paragraph's string holds every character of its text, with a field's or another object's
+// own text where the exact text has one position: a hit in the exact text is a hit in the
+// string too, so a string without one rules the paragraph out.
+bool TextStory::readIfItMayHold(Paragraph& paragraph, const TextPattern& pattern) {
+    if (paragraph.exact)
+        return true;
+    if (findHits(paragraph.text.text(), TextPattern{pattern.text, false, false}, true).empty())
+        return false;
+    paragraph.text = EditedText(readParagraph(paragraph.owner, paragraph.range));
+    paragraph.exact = true;
+    return true;
 }
 
 void TextStory::load() {
     if (mLoaded)
         return;
+    mWholeText.reset();
     std::vector<Paragraph> paragraphs;
-    collect(mText, paragraphs);
+    collect(mText, paragraphs, false);
     mParagraphs = std::move(paragraphs);
     mLoaded = true;
 }
@@ -151,6 +169,8 @@ bool TextStory::writeEdits(Paragraph& paragraph) {
 
 int TextStory::replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern,
                                   const QString& value, bool firstOnly) {
+    if (!readIfItMayHold(paragraph, pattern))
+        return 0;
     const std::vector<TextHit> hits = findHits(paragraph.text.text(), pattern, firstOnly);
     // From the back, so that the positions of the hits not yet replaced stay valid.
     for (auto hit = hits.rbegin(); hit != hits.rend(); ++hit)
@@ -183,12 +203,27 @@ void TextStory::requireOpen() const {
         throw EngineError("The document is closed.");
 }
 
+// Reading a text paragraph by paragraph costs many calls into the engine; its whole string
+// costs one. A text whose string does not hold the find text (in any case, as a part of a
+// word or not) cannot hold a hit, so most texts are never read in full.
+bool TextStory::mayHold(const TextPattern& pattern) {
+    if (mLoaded)
+        return true;
+    if (!mWholeText)
+        mWholeText = toQString(mText->getString());
+    return !findHits(*mWholeText, TextPattern{pattern.text, false, false}, true).empty();
+}
+
 int TextStory::replace(const TextPattern& pattern, const QString* value, bool all) {
     requireOpen();
+    if (!mayHold(pattern))
+        return 0;
     load();
     int count = 0;
     if (!value) {
-        for (const Paragraph& paragraph : mParagraphs) {
+        for (Paragraph& paragraph : mParagraphs) {
+            if (!readIfItMayHold(paragraph, pattern))
+                continue;
             count += int(findHits(paragraph.text.text(), pattern, !all).size());
             if (!all && count > 0)
                 break;
@@ -212,7 +247,7 @@ QString TextStory::plainText() {
     requireOpen();
     flush();
     std::vector<Paragraph> paragraphs;
-    collect(mText, paragraphs);
+    collect(mText, paragraphs, true);
     QString text;
     for (const Paragraph& paragraph : paragraphs)
         text += paragraph.text.text() + QLatin1Char('\n');
@@ -222,13 +257,18 @@ QString TextStory::plainText() {
 bool TextStory::hasText() {
     requireOpen();
     flush();
-    return !mText->getString().isEmpty();
+    if (mLoaded)
+        return !mText->getString().isEmpty();
+    if (!mWholeText)
+        mWholeText = toQString(mText->getString());
+    return !mWholeText->isEmpty();
 }
 
 void TextStory::release() {
     mParagraphs.clear();
     mLoaded = false;
     mPending = false;
+    mWholeText.reset();
     mKeepAlive.clear();
     mText.clear();
 }

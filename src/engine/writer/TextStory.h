@@ -5,6 +5,7 @@
 #include <QString>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
+#include <optional>
 #include <vector>
 
 namespace brindlecast::engine::writer {
@@ -47,11 +48,17 @@ private:
         css::uno::Reference<css::text::XText> owner;
         css::uno::Reference<css::text::XTextRange> range;
         EditedText text;
+        // The paragraph's string only, until a find text may be in it: reading it portion by
+        // portion, so that fields and other objects count as one position, costs more calls.
+        bool exact = false;
     };
 
     void requireOpen() const;
+    bool mayHold(const TextPattern& pattern);
     void load();
-    void collect(const css::uno::Reference<css::text::XText>& text, std::vector<Paragraph>& into);
+    void collect(const css::uno::Reference<css::text::XText>& text, std::vector<Paragraph>& into,
+                 bool exact);
+    bool readIfItMayHold(Paragraph& paragraph, const TextPattern& pattern);
     QString readParagraph(const css::uno::Reference<css::text::XText>& owner,
                           const css::uno::Reference<css::text::XTextRange>& paragraph);
     int replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern, const QString& value,
@@ -64,7 +71,8 @@ private:
     Kind mKind;
     std::vector<Paragraph> mParagraphs;
     bool mLoaded = false;
-    bool mPending = false; // replacements not yet written
+    bool mPending = false;             // replacements not yet written
+    std::optional<QString> mWholeText; // the text's string, while it is not loaded
     // Shape texts: every object obtained from them stays referenced until the story is released,
     // all together. Releasing them one by one while the text changes crashes the engine.
     std::vector<css::uno::Reference<css::uno::XInterface>> mKeepAlive;
