@@ -321,15 +321,16 @@ void Form1::PushButton6_Click() {
     input.look = selectedLook();
     input.fieldText = [this](int index) { return mText1[size_t(index)]->text(); };
     input.issueDate = [this] { return mDateTimePicker1->dateTime(); };
-    const GenerationOutcome outcome = generation.run(input);
+    GenerationOutcome outcome = generation.run(input);
     mPointer->setMousePointer(Pointer::Default);
     // Without a working document there is nothing to preview or save: the run's error box
     // has said why, and the fields stay in front of the user.
     if (!outcome.workingDocument.isEmpty())
-        handOver(outcome.workingDocument, outcome.pictureMade);
+        handOver(outcome.workingDocument, outcome.pictureMade, std::move(outcome.documentLock));
+    // The outcome's run lock goes here, after the hand-over has deleted the picture.
 }
 
-void Form1::handOver(const QString& wordFile, bool pictureMade) {
+void Form1::handOver(const QString& wordFile, bool pictureMade, FileLock documentLock) {
     Trap trap{mServices.boxes, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")};
     QImage picture;
     // A picture that this run did not make is never shown: the preview stays empty instead of
@@ -346,6 +347,7 @@ void Form1::handOver(const QString& wordFile, bool pictureMade) {
             mForm2 = std::make_unique<Form2>(mServices, this);
         mForm2->setPicture(picture);
         mForm2->mWordFile = wordFile;
+        mForm2->mWordFileLock = std::move(documentLock);
     });
     trap.step(220, [&] { mForm2->show(); });
     trap.step(230, [&] { hide(); });

@@ -22,6 +22,10 @@ QString PreviewBitmapPath() {
     return TempFolder() + QStringLiteral("/temp.bmp");
 }
 
+QString RunLockPath() {
+    return TempFolder() + QStringLiteral("/brindlecast.lock");
+}
+
 QImage GetClipboardPicture(Clipboard& clipboard, int format) {
     constexpr int Attempts = 1000;
     for (int attempt = 0; attempt < Attempts; ++attempt) {

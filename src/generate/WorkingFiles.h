@@ -14,6 +14,10 @@ QString WorkingDocumentPath(const QString& folder, RandomSource& random);
 /// The preview picture's path in the working-file folder.
 QString PreviewBitmapPath();
 
+/// The lock file a run holds from writing the template until the preview picture is deleted
+/// again, so that runs of two instances sharing the working-file folder take turns.
+QString RunLockPath();
+
 /// The clipboard's picture, asking up to 1000 times while the clipboard is busy; a null image
 /// when none could be had.
 QImage GetClipboardPicture(Clipboard& clipboard, int format);

@@ -68,7 +68,10 @@ Form2::Form2(Services& services, QWidget* mainForm)
     Form_Load();
 }
 
-Form2::~Form2() = default;
+Form2::~Form2() {
+    if (mWordFileLock.held())
+        DeleteFileQuietly(mWordFile);
+}
 
 void Form2::buildLayout() {
     setFont(arialBold(9));
@@ -198,7 +201,10 @@ void Form2::paintEvent(QPaintEvent* event) {
 
 void Form2::PushButton8_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton8_Click")};
-    trap.step(10, [&] { DeleteFileQuietly(mWordFile); });
+    trap.step(10, [&] {
+        DeleteFileQuietly(mWordFile);
+        mWordFileLock.release();
+    });
     trap.step(20, [&] {
         if (mMainForm)
             mMainForm->show();
@@ -215,7 +221,10 @@ void Form2::closeEvent(QCloseEvent* event) {
 
 void Form2::Form_QueryUnload() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("Form_QueryUnload")};
-    trap.step(10, [&] { DeleteFileQuietly(mWordFile); });
+    trap.step(10, [&] {
+        DeleteFileQuietly(mWordFile);
+        mWordFileLock.release();
+    });
     trap.step(20, [&] { QCoreApplication::processEvents(); });
     trap.step(30, [&] { QCoreApplication::processEvents(); });
 }
