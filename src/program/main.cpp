@@ -6,6 +6,7 @@
 #include "app/TerminationSignals.h"
 #include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
+#include "generate/WorkingFiles.h"
 
 #include <QApplication>
 
@@ -29,6 +30,9 @@ int main(int argc, char* argv[]) {
                       random, engine,     ProgramFolder(), [] { QCoreApplication::exit(0); }};
 
     QuitOnTerminationSignals([] { QCoreApplication::exit(0); });
+    // Working files of instances that were killed; their engine folders go when the engine
+    // starts. Here rather than in the window's load, which follows its own numbered steps.
+    RemoveDeadWorkingFiles();
 
     Form1 form(services);
     if (!form.Form_Load())

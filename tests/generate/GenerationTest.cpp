@@ -217,6 +217,18 @@ TEST_F(GenerationTest, AnotherInstancesRunIsWaitedForWithEventsLetThrough) {
     EXPECT_TRUE(TryLockExistingFile(outcome.workingDocument).held());
 }
 
+TEST_F(GenerationTest, StartUpRemovesWorkingFilesNoLiveInstanceHoldsOnceNoRunIsUnderWay) {
+    writeAll(temp("tarvik11111111.doc"), "a killed instance's");
+    writeAll(PreviewBitmapPath(), "a killed run's");
+    const FileLock live = CreateLockedFile(temp("tarvik22222222.doc"), "a live instance's");
+    FileLock run = TryLockFile(RunLockPath());
+    RemoveDeadWorkingFiles();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Files).size(), 4);
+    run.release();
+    RemoveDeadWorkingFiles();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Files), QStringList{"tarvik22222222.doc"});
+}
+
 TEST(ClipboardPicture, AsksUpToAThousandTimes) {
     fakes::FakeClipboard clipboard;
     clipboard.setPicture(QImage(4, 4, QImage::Format_RGB32));

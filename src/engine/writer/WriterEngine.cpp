@@ -1,5 +1,6 @@
 #include "WriterEngine.h"
 
+#include "EngineFolders.h"
 #include "OfficeProcess.h"
 #include "WriterDocument.h"
 #include "app/FileHelpers.h"
@@ -18,11 +19,12 @@ struct WriterEngine::State {
     std::shared_ptr<OfficeProcess> office;
     pid_t lastPid = 0;
     std::unique_ptr<LaunchThread> launcher;
+    FileLock owner; // marks the folder as this live engine's
 };
 
 WriterEngine::WriterEngine(Clipboard& clipboard, PictureSize pictureSize,
                            WriterEngineOptions options)
-    : mState(new State{clipboard, pictureSize, std::move(options), {}, {}, 0, {}}) {}
+    : mState(new State{clipboard, pictureSize, std::move(options), {}, {}, 0, {}, {}}) {}
 
 WriterEngine::~WriterEngine() {
     if (mState->office)
@@ -43,6 +45,8 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
         if (state.folder.isEmpty()) {
             // Profile, log and scratch pictures: private to this engine object, never shared
             // with another office process (a second one would hand its work to the first).
+            // What engines of killed programs left goes first.
+            RemoveDeadEngineFolders(TempFolder());
             QByteArray pattern =
                 QFile::encodeName(TempFolder() + QStringLiteral("/brindlecast-engine-XXXXXX"));
             if (!::mkdtemp(pattern.data()))
@@ -51,6 +55,7 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
                         "The document engine's working folder could not be created in %1.")
                         .arg(TempFolder())
                         .toStdString());
+            state.owner = ClaimEngineFolder(QFile::decodeName(pattern));
             state.folder = QFile::decodeName(pattern);
         }
         if (!state.launcher)
