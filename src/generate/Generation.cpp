@@ -116,8 +116,10 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
         return outcome;
     const QString templatePath = TemplatePath();
     mProcessEvents();
-    if (!trap.step(50, [&] { WriteFreshFile(templatePath, templateBytes); }))
+    if (!trap.step(50, [&] { WriteFreshFile(templatePath, templateBytes); })) {
+        outcome.runLock.release();
         return outcome;
+    }
 
     std::unique_ptr<engine::Application> application;
     engine::Document* document = nullptr;

@@ -129,6 +129,7 @@ TEST_F(GenerationTest, AnUnwritableTemplatePathEndsTheRunWithOneBox) {
     EXPECT_TRUE(boxes.shown[0].prompt.contains("Form1.PushButton6_Click at line 50"));
     EXPECT_TRUE(outcome.workingDocument.isEmpty());
     EXPECT_FALSE(engine.log.contains("create"));
+    EXPECT_TRUE(TryLockFile(RunLockPath()).held()) << "a run without a document keeps no turn";
 }
 
 TEST_F(GenerationTest, AnEngineThatCannotStartGivesOneBoxAndNoDocument) {
