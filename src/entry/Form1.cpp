@@ -331,12 +331,17 @@ void Form1::PushButton6_Click() {
     const BusyGuard guard{mBusy};
     mPointer->setMousePointer(Pointer::Hourglass);
     Generation generation(mServices.engine, mServices.boxes, mServices.clipboard, mServices.random,
-                          [] { QCoreApplication::processEvents(); });
+                          [this] {
+                              QCoreApplication::processEvents();
+                              // Waiting for another copy's run ends with the program.
+                              if (mServices.ending && mServices.ending())
+                                  throw std::runtime_error("The program is ending.");
+                          });
     GenerationInput input;
     input.look = selectedLook();
     input.fieldText = [this](int index) { return mText1[size_t(index)]->text(); };
     input.issueDate = [this] { return mDateTimePicker1->dateTime(); };
-    const GenerationOutcome outcome = generation.run(input);
+    GenerationOutcome outcome = generation.run(input);
     mPointer->setMousePointer(Pointer::Default);
     // The window was closed, or the session ended, while the engine worked: nothing is shown
     // and nothing of the run is left behind.
@@ -348,10 +353,11 @@ void Form1::PushButton6_Click() {
     // Without a working document there is nothing to preview or save: the run's error box
     // has said why, and the fields stay in front of the user.
     if (!outcome.workingDocument.isEmpty())
-        handOver(outcome.workingDocument, outcome.pictureMade);
+        handOver(outcome.workingDocument, outcome.pictureMade, std::move(outcome.documentLock));
+    // The outcome's run lock goes here, after the hand-over has deleted the picture.
 }
 
-void Form1::handOver(const QString& wordFile, bool pictureMade) {
+void Form1::handOver(const QString& wordFile, bool pictureMade, FileLock documentLock) {
     Trap trap{mServices.boxes, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click")};
     QImage picture;
     // A picture that this run did not make is never shown: the preview stays empty instead of
@@ -368,6 +374,7 @@ void Form1::handOver(const QString& wordFile, bool pictureMade) {
             mForm2 = std::make_unique<Form2>(mServices, this);
         mForm2->setPicture(picture);
         mForm2->mWordFile = wordFile;
+        mForm2->mWordFileLock = std::move(documentLock);
     });
     trap.step(220, [&] { mForm2->show(); });
     trap.step(230, [&] { hide(); });

@@ -16,6 +16,7 @@ class QRadioButton;
 namespace brindlecast {
 
 struct Services;
+class FileLock;
 class Form2;
 class WindowPointer;
 
@@ -62,7 +63,7 @@ private:
     void setIssueDate(const QDateTime& value);
     void fillFields(bool sample);
     void store(const QString& key, const QString& value);
-    void handOver(const QString& wordFile, bool pictureMade);
+    void handOver(const QString& wordFile, bool pictureMade, FileLock documentLock);
 
     Services& mServices;
     std::array<QLineEdit*, FieldCount> mText1{};

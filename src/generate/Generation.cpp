@@ -4,6 +4,7 @@
 #include "WorkingFiles.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
+#include "app/MessageBoxes.h"
 #include "app/Platform.h"
 #include "engine/Engine.h"
 #include "newsletter/DateTexts.h"
@@ -118,10 +119,16 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     if (!trap.step(40,
                    [&] { templateBytes = LoadTemplateResource(TemplateResourceId(input.look)); }))
         return outcome;
-    const QString templatePath = TemplatePath();
-    mProcessEvents();
-    if (!trap.step(50, [&] { WriteFreshFile(templatePath, templateBytes); }))
+    if (!takeTurn(trap, outcome.runLock))
         return outcome;
+    const QString templatePath = TemplatePath();
+    if (!trap.step(50, [&] {
+            mProcessEvents();
+            WriteFreshFile(templatePath, templateBytes);
+        })) {
+        outcome.runLock.release();
+        return outcome;
+    }
 
     std::unique_ptr<engine::Application> application;
     engine::Document* document = nullptr;
@@ -134,7 +141,7 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     // The working document carries the title, so every format made from it later has it too.
     ok = ok && trap.step(110, [&] { document->setTitle(value(TitleField)); });
     if (ok)
-        outcome.workingDocument = saveWorkingDocument(trap, *document);
+        outcome.workingDocument = saveWorkingDocument(trap, *document, outcome.documentLock);
     if (ok && !outcome.workingDocument.isEmpty()) {
         trap.step(130, [&] { application->setDisplayAlerts(false); });
         trap.step(140, [&] { document->close(); });
@@ -145,6 +152,8 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
 
     if (!outcome.workingDocument.isEmpty())
         outcome.pictureMade = SaveDocAsJPG(outcome.workingDocument);
+    else
+        outcome.runLock.release(); // nothing to hand over
     return outcome;
 }
 
@@ -165,7 +174,23 @@ QString OverlongValueMessage(int field, int length) {
         .arg(FieldName(field), locale.toString(length), locale.toString(MaxValueLength));
 }
 
-QString Generation::saveWorkingDocument(Trap& trap, engine::Document& document) {
+bool Generation::takeTurn(Trap& trap, FileLock& runLock) {
+    // The template, the picture and the working documents' names are fixed paths in TEMP: two
+    // instances sharing it take turns, waiting with the window's events let through.
+    if (!trap.step(45,
+                   [&] { runLock = LockFileWithin(RunLockPath(), mLockPatience, mProcessEvents); }))
+        return false;
+    if (!runLock.held())
+        mBoxes.MsgBox(QStringLiteral("Another copy of Brindlecast is making a newsletter and has "
+                                     "not finished after %1 seconds.\r\n\r\nPlease try again "
+                                     "when it has finished.")
+                          .arg(std::chrono::ceil<std::chrono::seconds>(mLockPatience).count()),
+                      MsgStyle::Exclamation);
+    return runLock.held();
+}
+
+QString Generation::saveWorkingDocument(Trap& trap, engine::Document& document,
+                                        FileLock& documentLock) {
     QString path;
     trap.step(120, [&] {
         // The engine writes into a folder private to this run; the working document itself is
@@ -183,7 +208,9 @@ QString Generation::saveWorkingDocument(Trap& trap, engine::Document& document) 
                 QStringLiteral("The document engine did not save the newsletter").toStdString());
         const QByteArray bytes = saved.readAll();
         const QString target = WorkingDocumentPath(TempFolder(), mRandom);
-        WriteFreshFile(target, bytes);
+        // Locked from its creation on: a start-up of another instance removes only working
+        // documents whose owner is gone.
+        documentLock = CreateLockedFile(target, bytes);
         path = target;
     });
     return path;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "app/FileLock.h"
+
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <chrono>
 #include <functional>
 
 namespace brindlecast {
@@ -31,6 +34,13 @@ struct GenerationOutcome {
     QString workingDocument;
     /// True when the preview bitmap was written in this run.
     bool pictureMade = false;
+    /// This instance's turn on the working files, held from writing the template on and kept
+    /// when there is a working document to hand over: the hand-over deletes the preview bitmap
+    /// before dropping it, and it must go before the next run.
+    FileLock runLock;
+    /// Marks the working document as this live instance's; the preview takes it over with the
+    /// document and gives it up once it has deleted the document.
+    FileLock documentLock;
 };
 
 /// A field value as it goes into the document: exactly as typed, except that a line break or
@@ -50,6 +60,8 @@ void ShapePass(engine::Document& document, const std::function<QString(int)>& va
 /// error boxes of the main window's "Start Creating Template" handler.
 class Generation {
 public:
+    /// `processEvents` lets the window's events through before the template is written and
+    /// while the run waits for another instance's; it may throw to end the run there.
     Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
                RandomSource& random, std::function<void()> processEvents);
 
@@ -62,16 +74,22 @@ public:
     /// session and the clipboard. Returns true when the bitmap was written.
     bool SaveDocAsJPG(const QString& wordFile);
 
+    /// How long a run waits for another instance's run before it gives up with a box (two
+    /// minutes unless set).
+    void setLockPatience(std::chrono::milliseconds patience) { mLockPatience = patience; }
+
 private:
     /// Shows why and returns true when a value is too long to make a newsletter of.
     bool refuseOverlongValue(const GenerationInput& input);
-    QString saveWorkingDocument(Trap& trap, engine::Document& document);
+    bool takeTurn(Trap& trap, FileLock& runLock);
+    QString saveWorkingDocument(Trap& trap, engine::Document& document, FileLock& documentLock);
 
     engine::Engine& mEngine;
     MessageBoxes& mBoxes;
     Clipboard& mClipboard;
     RandomSource& mRandom;
     std::function<void()> mProcessEvents;
+    std::chrono::milliseconds mLockPatience{std::chrono::minutes(2)};
 };
 
 /// Starts and quits one engine session. When none can be had, shows the numbered advice and

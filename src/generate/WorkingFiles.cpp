@@ -1,7 +1,12 @@
 #include "WorkingFiles.h"
 
+#include "TemplateStore.h"
 #include "app/FileHelpers.h"
+#include "app/FileLock.h"
 #include "app/Platform.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 namespace brindlecast {
 
@@ -20,6 +25,42 @@ QString WorkingDocumentPath(const QString& folder, RandomSource& random) {
 
 QString PreviewBitmapPath() {
     return TempFolder() + QStringLiteral("/temp.bmp");
+}
+
+QString RunLockPath() {
+    return TempFolder() + QStringLiteral("/brindlecast.lock");
+}
+
+void RemoveDeadWorkingFiles() {
+    const QString folder = TempFolder();
+    static const QRegularExpression workingName(QStringLiteral("^tarvik[1-9]{8}\\.doc$"));
+    QStringList documents;
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("tarvik????????.doc")},
+                                QDir::Files | QDir::Hidden | QDir::CaseSensitive)) {
+        if (workingName.match(name).hasMatch())
+            documents << folder + QLatin1Char('/') + name;
+    }
+    const QStringList runFiles{TemplatePath(), PreviewBitmapPath()};
+    if (documents.isEmpty() && !FileExists(runFiles[0]) && !FileExists(runFiles[1]))
+        return;
+    // Under the run lock no live instance is between making a file and locking it, so a working
+    // document whose lock can be taken has no owner any more, and the template and the picture
+    // are no run's.
+    FileLock run;
+    try {
+        run = TryLockFile(RunLockPath());
+    } catch (const std::exception&) {
+        return; // the run itself reports a spoilt lock file
+    }
+    if (!run.held())
+        return;
+    for (const QString& path : runFiles)
+        DeleteFileQuietly(path);
+    for (const QString& path : documents) {
+        if (const FileLock owner = TryLockExistingFile(path); owner.held())
+            DeleteFileQuietly(path);
+    }
 }
 
 QImage GetClipboardPicture(Clipboard& clipboard, int format) {

@@ -71,7 +71,8 @@ Form2::Form2(Services& services, QWidget* mainForm)
 
 // The working document is the preview's until the program ends, however it ends.
 Form2::~Form2() {
-    DeleteFileQuietly(mWordFile);
+    if (mWordFileLock.held())
+        DeleteFileQuietly(mWordFile);
 }
 
 void Form2::buildLayout() {
@@ -211,7 +212,10 @@ void Form2::paintEvent(QPaintEvent* event) {
 
 void Form2::PushButton8_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton8_Click")};
-    trap.step(10, [&] { DeleteFileQuietly(mWordFile); });
+    trap.step(10, [&] {
+        DeleteFileQuietly(mWordFile);
+        mWordFileLock.release();
+    });
     trap.step(20, [&] {
         if (mMainForm)
             mMainForm->show();
@@ -228,7 +232,10 @@ void Form2::closeEvent(QCloseEvent* event) {
 
 void Form2::Form_QueryUnload() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("Form_QueryUnload")};
-    trap.step(10, [&] { DeleteFileQuietly(mWordFile); });
+    trap.step(10, [&] {
+        DeleteFileQuietly(mWordFile);
+        mWordFileLock.release();
+    });
     trap.step(20, [&] { QCoreApplication::processEvents(); });
     trap.step(30, [&] { QCoreApplication::processEvents(); });
 }

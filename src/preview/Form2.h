@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ZoomModel.h"
+#include "app/FileLock.h"
 
 #include <QImage>
 #include <QPointer>
@@ -34,6 +35,10 @@ public:
 
     /// The working document, written by generation before showing the window.
     QString mWordFile;
+    /// The working document's lock, handed over with it: it marks the document as this live
+    /// instance's. Given up once the document is deleted; while still held when the window goes
+    /// (the program ended by a signal), the document goes with the window.
+    FileLock mWordFileLock;
 
     /// Hands over the picture to preview; a null image previews an empty page. The next
     /// activation initialises the preview for it.

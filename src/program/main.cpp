@@ -8,6 +8,7 @@
 #include "engine/DeadlineEngine.h"
 #include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
+#include "generate/WorkingFiles.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -40,6 +41,9 @@ int main(int argc, char* argv[]) {
                       engine, ProgramFolder(), RequestProgramEnd, ProgramEnding};
 
     QuitOnTerminationSignals(RequestProgramEnd);
+    // Working files of instances that were killed; their engine folders go when the engine
+    // starts. Here rather than in the window's load, which follows its own numbered steps.
+    RemoveDeadWorkingFiles();
 
     Form1 form(services);
     // A termination signal may arrive while a start-up box is open: the window never shows.

@@ -1,6 +1,7 @@
 #include "generate/Generation.h"
 
 #include "app/FileHelpers.h"
+#include "app/FileLock.h"
 #include "app/MessageBoxes.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
@@ -152,6 +153,7 @@ TEST_F(GenerationTest, AnUnwritableTemplatePathEndsTheRunWithOneBox) {
     EXPECT_TRUE(boxes.shown[0].prompt.contains("Form1.PushButton6_Click at line 50"));
     EXPECT_TRUE(outcome.workingDocument.isEmpty());
     EXPECT_FALSE(engine.log.contains("create"));
+    EXPECT_TRUE(TryLockFile(RunLockPath()).held()) << "a run without a document keeps no turn";
 }
 
 TEST_F(GenerationTest, AnEngineThatCannotStartGivesOneBoxAndNoDocument) {
@@ -213,6 +215,43 @@ TEST_F(GenerationTest, TwoRunsGiveTwoWorkingDocuments) {
     EXPECT_EQ(QFileInfo(second).fileName(), "tarvik99999999.doc");
     EXPECT_TRUE(FileExists(first));
     EXPECT_TRUE(FileExists(second));
+}
+
+TEST_F(GenerationTest, AnotherInstancesRunIsWaitedForWithEventsLetThrough) {
+    FileLock other = TryLockFile(RunLockPath());
+    generation.setLockPatience(std::chrono::milliseconds(150));
+    GenerationOutcome outcome = run();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].prompt.startsWith("Another copy of Brindlecast is making a "
+                                                 "newsletter and has not finished after 1 "));
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_TRUE(engine.log.isEmpty());
+    EXPECT_GT(eventPasses, 0);
+
+    // The other run ends while this one waits: this one goes on, and holds the run and its
+    // working document until the hand-over lets them go.
+    engine.onCall = [&](const QString&) { EXPECT_FALSE(other.held()); };
+    Generation waiting{engine, boxes, clipboard, random, [&] { other.release(); }};
+    outcome = waiting.run(input);
+    EXPECT_TRUE(outcome.pictureMade);
+    EXPECT_FALSE(TryLockFile(RunLockPath()).held());
+    EXPECT_FALSE(TryLockExistingFile(outcome.workingDocument).held());
+    outcome.runLock.release();
+    outcome.documentLock.release();
+    EXPECT_TRUE(TryLockFile(RunLockPath()).held());
+    EXPECT_TRUE(TryLockExistingFile(outcome.workingDocument).held());
+}
+
+TEST_F(GenerationTest, StartUpRemovesWorkingFilesNoLiveInstanceHoldsOnceNoRunIsUnderWay) {
+    writeAll(temp("tarvik11111111.doc"), "a killed instance's");
+    writeAll(PreviewBitmapPath(), "a killed run's");
+    const FileLock live = CreateLockedFile(temp("tarvik22222222.doc"), "a live instance's");
+    FileLock run = TryLockFile(RunLockPath());
+    RemoveDeadWorkingFiles();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Files).size(), 4);
+    run.release();
+    RemoveDeadWorkingFiles();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Files), QStringList{"tarvik22222222.doc"});
 }
 
 TEST(ClipboardPicture, AsksUpToAThousandTimes) {

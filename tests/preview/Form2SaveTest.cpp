@@ -1,4 +1,5 @@
 #include "PreviewFixture.h"
+#include "app/FileLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,6 +222,20 @@ TEST_F(PreviewTest, ClosingDeletesTheWorkingDocumentAndEndsTheProgram) {
     EXPECT_EQ(ended, 1);
     EXPECT_FALSE(mainForm.isVisible());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(PreviewTest, TheDocumentsLockGoesWithItAndAWindowEndedBySignalTakesItAlong) {
+    handOver(page(580, 751), temp("tarvik11111111.doc"));
+    form().mWordFileLock = CreateLockedFile(temp("tarvik11111111.doc"), "first");
+    click("PushButton8");
+    EXPECT_FALSE(form().mWordFileLock.held());
+    {
+        // A program ended by a signal destroys the window without closing it.
+        Form2 window(services, &mainForm);
+        window.mWordFile = temp("tarvik22222222.doc");
+        window.mWordFileLock = CreateLockedFile(window.mWordFile, "second");
+    }
+    EXPECT_FALSE(QFile::exists(temp("tarvik22222222.doc")));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The program as a user starts it: its own process, the engine module, a window on screen.
+#include "app/FileLock.h"
 #include "support/Isolated.h"
 
 #include <QDir>
@@ -32,6 +33,11 @@ protected:
 };
 
 TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
+    // What a killed instance left goes at the start; what a live one holds stays.
+    writeAll(temp("tarvik13572468.doc"), "a killed instance's newsletter");
+    QDir().mkpath(temp("brindlecast-engine-Killed"));
+    writeAll(temp("brindlecast-engine-Killed/owner.lock"), "");
+    FileLock live = CreateLockedFile(temp("tarvik24681357.doc"), "a live instance's newsletter");
     QProcess program;
     program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     program.start(Program, {});
@@ -49,6 +55,7 @@ TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     EXPECT_EQ(engineFolders(), QStringList());
+    EXPECT_TRUE(QFile::remove(temp("tarvik24681357.doc")));
     EXPECT_EQ(QDir(temp()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList());
 }

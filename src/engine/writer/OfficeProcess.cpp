@@ -1,5 +1,6 @@
 #include "OfficeProcess.h"
 
+#include "EngineFolders.h"
 #include "UnoSupport.h"
 #include "engine/Engine.h"
 
@@ -287,6 +288,7 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     const OUString profileUrl = fileUrl(how.folder);
     office->mPipePaths = {pipeSocketPath(pipeName),
                           pipeSocketPath(singleInstancePipeName(profileUrl))};
+    RecordPipeSockets(how.folder, office->mPipePaths);
     SpawnPlan plan;
     plan.program = QFile::encodeName(program.absoluteFilePath());
     plan.logPath = QFile::encodeName(how.folder + QStringLiteral("/engine.log"));

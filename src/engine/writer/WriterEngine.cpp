@@ -1,5 +1,6 @@
 #include "WriterEngine.h"
 
+#include "EngineFolders.h"
 #include "OfficeProcess.h"
 #include "WriterDocument.h"
 #include "app/FileHelpers.h"
@@ -47,12 +48,21 @@ struct WriterEngine::State {
     std::shared_ptr<OfficeProcess> office;
     pid_t lastPid = 0;
     std::unique_ptr<LaunchThread> launcher;
-    std::shared_ptr<std::atomic<pid_t>> runningPid = std::make_shared<std::atomic<pid_t>>(0);
+    std::shared_ptr<std::atomic<pid_t>> runningPid;
+    FileLock owner; // marks the folder as this live engine's
 };
 
 WriterEngine::WriterEngine(Clipboard& clipboard, PictureSize pictureSize,
                            WriterEngineOptions options)
-    : mState(new State{clipboard, pictureSize, std::move(options), {}, {}, 0, {}}) {}
+    : mState(new State{clipboard,
+                       pictureSize,
+                       std::move(options),
+                       {},
+                       {},
+                       0,
+                       {},
+                       std::make_shared<std::atomic<pid_t>>(0),
+                       {}}) {}
 
 WriterEngine::~WriterEngine() {
     if (mState->office)
@@ -73,6 +83,8 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
         if (state.folder.isEmpty()) {
             // Profile, log and scratch pictures: private to this engine object, never shared
             // with another office process (a second one would hand its work to the first).
+            // What engines of killed programs left goes first.
+            RemoveDeadEngineFolders(TempFolder());
             QByteArray pattern =
                 QFile::encodeName(TempFolder() + QStringLiteral("/brindlecast-engine-XXXXXX"));
             if (!::mkdtemp(pattern.data()))
@@ -80,6 +92,7 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
                                                  "not be created in %1 (%2).")
                                       .arg(TempFolder(), QString::fromLocal8Bit(strerror(errno)))
                                       .toStdString());
+            state.owner = ClaimEngineFolder(QFile::decodeName(pattern));
             state.folder = QFile::decodeName(pattern);
         }
         if (!state.launcher)
