@@ -1,5 +1,6 @@
 #include "Generation.h"
 
+#include "FillPasses.h"
 #include "TemplateStore.h"
 #include "WorkingFiles.h"
 #include "app/ErrorTrap.h"
@@ -23,24 +24,6 @@ namespace {
 
 const QString Form = QStringLiteral("Form1");
 
-// The find settings of a literal, case-insensitive replace-all over the whole range.
-void replaceAll(engine::Range& range, const QString& tag, const QString& value) {
-    range.find().clearFormatting();
-    range.find().clearReplacementFormatting();
-    engine::Find& find = range.find();
-    find.setText(tag);
-    find.setReplacementText(value);
-    find.setForward(true);
-    find.setWrap(1);
-    find.setFormat(false);
-    find.setMatchCase(false);
-    find.setMatchWholeWord(false);
-    find.setMatchWildcards(false);
-    find.setMatchSoundsLike(false);
-    find.setMatchAllWordForms(false);
-    range.find().execute(engine::Replace::All);
-}
-
 // Ends a session whose work is over or failed; a session that is already gone is not news.
 void quitQuietly(std::unique_ptr<engine::Application>& application) {
     if (!application)
@@ -52,50 +35,7 @@ void quitQuietly(std::unique_ptr<engine::Application>& application) {
     application.reset();
 }
 
-QString tag(int index) {
-    return QString::fromLatin1(Fields()[size_t(index)].tag);
-}
-
-QString issueDateTag() {
-    return QString::fromLatin1(IssueDatePlaceholder);
-}
-
 } // namespace
-
-void StoryPass(engine::Document& document, const std::function<QString(int)>& value) {
-    for (int i = 0; i < FieldCount; ++i)
-        for (engine::Range* story : document.storyRanges())
-            replaceAll(*story, tag(i), value(i));
-}
-
-void IssueDatePass(engine::Application& application, const QString& issueDate) {
-    replaceAll(application.selection(), issueDateTag(), issueDate);
-}
-
-void ShapePass(engine::Document& document, const std::function<QString(int)>& value,
-               const QString& issueDate) {
-    // Only the text is passed here; every other find setting stays as the engine has it.
-    for (engine::Shape* shape : document.shapes()) {
-        if (!shape->hasText())
-            continue;
-        for (int i = 0; i < FieldCount; ++i)
-            shape->textRange().find().execute(tag(i), value(i), engine::Replace::All);
-        shape->textRange().find().execute(issueDateTag(), issueDate, engine::Replace::All);
-    }
-}
-
-QString DocumentValue(const QString& fieldText) {
-    QString value = fieldText;
-    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    // Line breaks, and the control characters that text pasted from other programs carries
-    // (the engine drops a whole value holding one), become a blank; a tab stays a tab.
-    for (QChar& c : value) {
-        const char16_t code = c.unicode();
-        if ((code < 0x20 && code != u'\t') || code == 0x7F || code == 0x2028 || code == 0x2029)
-            c = QLatin1Char(' ');
-    }
-    return value;
-}
 
 Generation::Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
                        RandomSource& random, std::function<void()> processEvents)

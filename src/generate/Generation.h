@@ -43,19 +43,6 @@ struct GenerationOutcome {
     FileLock documentLock;
 };
 
-/// A field value as it goes into the document: exactly as typed, except that a line break or
-/// another control character (but a tab) pasted into a one-line field becomes a blank.
-QString DocumentValue(const QString& fieldText);
-
-/// The replacement passes over an open template, in the order of the run: every field's
-/// placeholder through every story, the issue date through the selection (the main text only),
-/// then every field and the issue date through each shape that holds text. `value` gives a
-/// field's text by index, read afresh for each call.
-void StoryPass(engine::Document& document, const std::function<QString(int)>& value);
-void IssueDatePass(engine::Application& application, const QString& issueDate);
-void ShapePass(engine::Document& document, const std::function<QString(int)>& value,
-               const QString& issueDate);
-
 /// The generation run from extraction to the preview bitmap, on the engine interface, with the
 /// error boxes of the main window's "Start Creating Template" handler.
 class Generation {

@@ -58,6 +58,15 @@ QString SampleValue(int index) {
     return index >= 0 && index < MonthYearField ? QString::fromUtf8(samples[index]) : QString();
 }
 
+std::optional<int> FieldNamed(const QString& name) {
+    for (int i = 0; i < FieldCount; ++i) {
+        const QString tag = QString::fromLatin1(Fields()[size_t(i)].tag);
+        if (QStringView(tag).sliced(1, tag.size() - 2).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return std::nullopt;
+}
+
 QString FieldName(int index) {
     const char* label = Fields()[size_t(index)].label;
     if (!label)

@@ -48,6 +48,10 @@ QString SampleValue(int index);
 /// characters: a quarter of a minute), and no newsletter field needs more.
 inline constexpr int MaxValueLength = 1000;
 
+/// The field whose placeholder is `name` without its brackets ("NLTitle", "SenderName"), in
+/// any letter case.
+std::optional<int> FieldNamed(const QString& name);
+
 /// The field's name as its label shows it, without the colon: "Title/Headline".
 QString FieldName(int index);
 

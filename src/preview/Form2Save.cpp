@@ -1,5 +1,5 @@
 #include "Form2.h"
-#include "SaveCopy.h"
+#include "generate/SaveCopy.h"
 #include "SaveTarget.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"

@@ -7,7 +7,7 @@
 namespace brindlecast {
 
 /// The save dialog's filter: the Word 97-2003 document the engine made, first and selected,
-/// then the formats the engine converts it to, in the order of SaveFormatAt.
+/// then the formats the engine converts it to, in the order of engine::SaveFormats.
 inline constexpr const char* SaveFilter =
     "Word Files (*.doc)|*.doc|Word Document (*.docx)|*.docx|OpenDocument Text (*.odt)|*.odt|"
     "PDF (*.pdf)|*.pdf";
@@ -15,9 +15,6 @@ inline constexpr const char* SaveFilter =
 /// The format of the filter entry at `filterIndex` (1-based, as the dialog counts); any other
 /// index is the first entry's.
 engine::SaveFormat SaveFormatAt(int filterIndex);
-
-/// A format's file name extension with its dot: ".doc", ".docx", ".odt", ".pdf".
-QString SaveExtension(engine::SaveFormat format);
 
 /// Where and in which format the newsletter goes.
 struct SaveTarget {

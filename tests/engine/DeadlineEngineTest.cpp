@@ -3,6 +3,7 @@
 
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
+#include "generate/FillPasses.h"
 #include "generate/Generation.h"
 #include "support/Isolated.h"
 

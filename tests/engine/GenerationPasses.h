@@ -2,6 +2,7 @@
 
 #include "engine/Engine.h"
 #include "newsletter/FieldTable.h"
+#include "generate/FillPasses.h"
 #include "generate/Generation.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 #include "GenerationPasses.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/TemplateStore.h"
-#include "preview/SaveCopy.h"
+#include "generate/SaveCopy.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>

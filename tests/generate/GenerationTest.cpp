@@ -1,3 +1,4 @@
+#include "generate/FillPasses.h"
 #include "generate/Generation.h"
 
 #include "app/FileHelpers.h"

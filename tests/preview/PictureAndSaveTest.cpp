@@ -1,5 +1,5 @@
 #include "preview/PictureScaling.h"
-#include "preview/SaveCopy.h"
+#include "generate/SaveCopy.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "SaveCopy.h"
 
-#include "SaveTarget.h"
 #include "app/FileHelpers.h"
+#include "engine/SaveFormats.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,7 +77,7 @@ void SaveConverted(engine::Engine& engine, const QString& workingDocument, const
     if (!scratch.isValid())
         fail(target, QStringLiteral("no working folder can be made in %1").arg(TempFolder()));
     const QString converted =
-        scratch.filePath(QStringLiteral("newsletter") + SaveExtension(format));
+        scratch.filePath(QStringLiteral("newsletter") + engine::SaveExtension(format));
     try {
         SessionGuard application(engine.createApplication());
         (*application).open(workingDocument, true).saveAs(converted, format);
