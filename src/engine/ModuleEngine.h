@@ -16,6 +16,11 @@ namespace brindlecast::engine {
 /// `Engine* brindlecast_create_engine(Clipboard*)`.
 inline constexpr const char* ModuleEntryPoint = "brindlecast_create_engine";
 
+/// The back-end module the program carries in `programFolder`.
+inline QString ModulePath(const QString& programFolder) {
+    return programFolder + QStringLiteral("/brindlecast-writer.so");
+}
+
 /// An engine whose back-end lives in a module loaded on first use. The program itself then
 /// starts, and can give its advice, on a machine where the back-end's own libraries (the
 /// office's runtime) are missing: a module that cannot be loaded is an engine that cannot be

@@ -5,22 +5,19 @@
 #include "app/QtPlatform.h"
 #include "app/Services.h"
 #include "app/TerminationSignals.h"
+#include "cli/CommandLine.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
 #include "generate/WorkingFiles.h"
 
 #include <QApplication>
-#include <cstdio>
-#include <cstring>
 
 int main(int argc, char* argv[]) {
     using namespace brindlecast;
-    // Answered before any QApplication exists, so that it needs no display.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("brindlecast %s\n", BRINDLECAST_VERSION);
-        return 0;
-    }
+    // Arguments select the command line, which needs no window and no display.
+    if (argc > 1)
+        return cli::Run(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindlecast"));
     QApplication::setOrganizationName(QStringLiteral("Quillmark"));
@@ -31,8 +28,7 @@ int main(int argc, char* argv[]) {
     PrivateClipboard clipboard;
     DesktopShell shell;
     TimeSeededRandom random;
-    engine::ModuleEngine module(ProgramFolder() + QStringLiteral("/brindlecast-writer.so"),
-                                clipboard);
+    engine::ModuleEngine module(engine::ModulePath(ProgramFolder()), clipboard);
     engine::DeadlineEngine engine(module, {engine::EngineTimeLimit(std::chrono::seconds(60)),
                                            ProcessEventsWhileBusy, ProgramEnding});
     // Ending leaves the event loop rather than quitting, which would close the hidden preview

@@ -1,0 +1,120 @@
+#include "CommandLine.h"
+
+#include "MakeCommand.h"
+#include "MakeValues.h"
+#include "app/ProgramEnd.h"
+#include "app/TerminationSignals.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace brindlecast::cli {
+
+namespace {
+
+const char* const Description =
+    "Makes a finished newsletter from typed values and one of four looks.\n"
+    "\n"
+    "Without arguments, brindlecast opens its window. The command\n"
+    "\n"
+    "  brindlecast make [options]\n"
+    "\n"
+    "makes the newsletter without any window, also without a display: from the values the\n"
+    "window has stored, with --set over them; with --recipients, one newsletter per recipient\n"
+    "of an address list (CSV with a header row, or vCard).";
+
+const char* const Epilogue =
+    "\n"
+    "Exit status:\n"
+    "  0  every newsletter was made\n"
+    "  1  some or all could not be made (the summary names them), or the run was stopped\n"
+    "  2  wrong options, values or recipient list; nothing was made\n"
+    "  3  the document engine (LibreOffice Writer) cannot be started\n"
+    "\n"
+    "Examples:\n"
+    "  brindlecast make --look Elegant --set NLTitle='Harbor News' --output news.pdf\n"
+    "  brindlecast make --recipients contacts.csv --output letters/ --format docx\n"
+    "  brindlecast make --recipients contacts.vcf --combined all.pdf\n";
+
+struct Options {
+    QCommandLineOption help{{"h", "help"}, "Shows this help and exits."};
+    QCommandLineOption version{{"v", "version"}, "Shows the version and exits."};
+    QCommandLineOption look{"look", "Classic (the default), Executive, Professional or Elegant.",
+                            "look", "Classic"};
+    QCommandLineOption set{
+        "set", "Sets a field: NAME is its placeholder without brackets. Repeatable.", "NAME=VALUE"};
+    QCommandLineOption noStored{"no-stored", "Starts from empty values, not the window's."};
+    QCommandLineOption output{
+        "output", "The file to make; with --recipients, the folder to make them in.", "path"};
+    QCommandLineOption format{"format",
+                              "doc, docx, odt or pdf; by default from the output's extension, "
+                              "else doc.",
+                              "format"};
+    QCommandLineOption force{"force", "Replaces files that exist; otherwise nothing is made."};
+    QCommandLineOption quiet{"quiet", "Shows nothing but errors and the summary."};
+    QCommandLineOption recipients{
+        "recipients", "One newsletter per recipient of this CSV or vCard list.", "file"};
+    QCommandLineOption combined{
+        "combined", "With --recipients: one PDF, a page per newsletter in list order.", "file.pdf"};
+
+    void addTo(QCommandLineParser& parser) const {
+        for (const QCommandLineOption* option : {&help, &version, &look, &set, &noStored, &output,
+                                                 &format, &force, &quiet, &recipients, &combined})
+            parser.addOption(*option);
+    }
+};
+
+int usage(const QString& message) {
+    std::fprintf(stderr, "brindlecast: %s\nTry 'brindlecast --help'.\n", qPrintable(message));
+    return BadUsage;
+}
+
+} // namespace
+
+int Run(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("brindlecast"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRINDLECAST_VERSION));
+    QuitOnTerminationSignals(RequestProgramEnd);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(Description));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addPositionalArgument(QStringLiteral("make"), QStringLiteral("Makes newsletters."),
+                                 QStringLiteral("[make]"));
+    const Options options;
+    options.addTo(parser);
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usage(parser.errorText());
+    if (parser.isSet(options.help)) {
+        // The parser names the program by the path it was started with.
+        QString help = parser.helpText();
+        help.replace(0, help.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: brindlecast [make [options]]"));
+        std::printf("%s\nFields for --set: %s.\n%s", qPrintable(help), qPrintable(SettableNames()),
+                    Epilogue);
+        return AllMade;
+    }
+    if (parser.isSet(options.version)) {
+        std::printf("brindlecast %s\n", BRINDLECAST_VERSION);
+        return AllMade;
+    }
+    const QStringList words = parser.positionalArguments();
+    if (words != QStringList{QStringLiteral("make")})
+        return usage(words.isEmpty() ? QStringLiteral("options go with a command: make")
+                                     : QStringLiteral("unknown command: %1").arg(words.join(' ')));
+    MakeOptions make;
+    make.look = parser.value(options.look);
+    make.sets = parser.values(options.set);
+    make.noStored = parser.isSet(options.noStored);
+    make.output = parser.value(options.output);
+    make.format = parser.value(options.format);
+    make.force = parser.isSet(options.force);
+    make.quiet = parser.isSet(options.quiet);
+    make.recipients = parser.value(options.recipients);
+    make.combined = parser.value(options.combined);
+    return RunMake(make);
+}
+
+} // namespace brindlecast::cli

@@ -1,0 +1,56 @@
+#include "Console.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace brindlecast::cli {
+
+Console::Console(bool quiet)
+    : mChatty(!quiet && ::isatty(STDERR_FILENO) == 1) {}
+
+void Console::error(const QString& text) {
+    endProgress();
+    std::fprintf(stderr, "brindlecast: %s\n", qPrintable(text));
+}
+
+void Console::remark(const QString& text) {
+    if (!mChatty)
+        return;
+    endProgress();
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+void Console::summary(const QString& text) {
+    endProgress();
+    std::fprintf(stdout, "%s\n", qPrintable(text));
+    std::fflush(stdout);
+}
+
+void Console::progress(int done, int total, std::chrono::steady_clock::duration elapsed) {
+    if (!mChatty)
+        return;
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    const double rate = seconds > 0 ? done / seconds : 0;
+    QString left = QStringLiteral("--:--");
+    if (rate > 0) {
+        const int remaining = int((total - done) / rate + 0.5);
+        left = QStringLiteral("%1:%2")
+                   .arg(remaining / 60)
+                   .arg(remaining % 60, 2, 10, QLatin1Char('0'));
+    }
+    // "\r" and "erase to the end of the line" keep the progress on one line of the terminal.
+    std::fprintf(stderr, "\r%d/%d newsletters, %.1f per second, %s left\x1b[K", done, total, rate,
+                 qPrintable(left));
+    std::fflush(stderr);
+    mProgressShown = true;
+}
+
+void Console::endProgress() {
+    if (!mProgressShown)
+        return;
+    std::fprintf(stderr, "\r\x1b[K");
+    std::fflush(stderr);
+    mProgressShown = false;
+}
+
+} // namespace brindlecast::cli

@@ -1,0 +1,178 @@
+#include "MakeCommand.h"
+
+#include "Console.h"
+#include "EngineSlot.h"
+#include "ListRun.h"
+#include "MakeValues.h"
+#include "app/FileHelpers.h"
+#include "engine/SaveFormats.h"
+#include "generate/Generation.h"
+#include "generate/MakeNewsletter.h"
+#include "generate/SaveCopy.h"
+#include "generate/TemplateStore.h"
+#include "newsletter/DateTexts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace brindlecast::cli {
+
+namespace {
+
+// Two engines side by side pay for the second one's start once a list is this long.
+constexpr int RecipientsPerExtraEngine = 40;
+constexpr int MostEngines = 4;
+
+int lookNumbered(const QString& name) {
+    static const char* const looks[] = {"Classic", "Executive", "Professional", "Elegant"};
+    for (int look = 1; look <= LookCount; ++look)
+        if (name.compare(QLatin1String(looks[look - 1]), Qt::CaseInsensitive) == 0)
+            return look;
+    throw UsageError(QStringLiteral("--look %1: the looks are Classic, Executive, Professional "
+                                    "and Elegant")
+                         .arg(name));
+}
+
+engine::SaveFormat formatOf(const MakeOptions& options, const QString& path) {
+    if (!options.format.isEmpty()) {
+        if (const auto named = engine::SaveFormatNamed(options.format))
+            return *named;
+        throw UsageError(QStringLiteral("--format %1: the formats are doc, docx, odt and pdf")
+                             .arg(options.format));
+    }
+    return engine::SaveFormatOfPath(path).value_or(engine::SaveFormat::Doc);
+}
+
+void refuseOverlong(const NewsletterValues& values, bool withRecipient) {
+    const auto typed = [&](int index) {
+        const bool recipients =
+            index >= FirstRecipientField && index < FirstRecipientField + RecipientFieldCount;
+        return recipients && !withRecipient ? QString() : values.fields[size_t(index)];
+    };
+    if (const auto field = OverlongField(typed))
+        throw UsageError(
+            OverlongValueMessage(*field, int(typed(*field).size())).replace("\r\n\r\n", " "));
+}
+
+void refuseExisting(const QString& path, const MakeOptions& options) {
+    if (FileExists(path) && !options.force)
+        throw UsageError(
+            QStringLiteral("%1 exists; nothing was made (--force replaces it)").arg(path));
+}
+
+int enginesFor(int recipients) {
+    bool set = false;
+    const int asked = qEnvironmentVariableIntValue("BRINDLECAST_ENGINES", &set);
+    if (set && asked > 0)
+        return std::min(asked, MostEngines);
+    const int useful = 1 + recipients / RecipientsPerExtraEngine;
+    return std::clamp(std::min(useful, QThread::idealThreadCount()), 1, MostEngines);
+}
+
+int makeOne(const MakeOptions& options, const NewsletterValues& values, int look,
+            Console& console) {
+    if (options.output.isEmpty())
+        throw UsageError(QStringLiteral("make needs --output: the file to make"));
+    if (!options.combined.isEmpty())
+        throw UsageError(QStringLiteral("--combined goes with --recipients"));
+    const engine::SaveFormat format = formatOf(options, options.output);
+    refuseExisting(options.output, options);
+    refuseOverlong(values, true);
+
+    EngineSlot slot;
+    try {
+        slot.start();
+    } catch (const std::exception& error) {
+        console.error(WordMissingAdvice(QString::fromLocal8Bit(error.what()))
+                          .replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        return NoEngine;
+    }
+    const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
+    const auto value = [&](int index) { return DocumentValue(values.fields[size_t(index)]); };
+    try {
+        if (!scratch.isValid())
+            throw std::runtime_error(QStringLiteral("no working folder can be made in %1")
+                                         .arg(TempFolder())
+                                         .toStdString());
+        const QString templatePath = scratch.filePath(QStringLiteral("template.dot"));
+        WriteFreshFile(templatePath, LoadTemplateResource(TemplateResourceId(look)));
+        const QString made =
+            scratch.filePath(QStringLiteral("newsletter") + engine::SaveExtension(format));
+        MakeNewsletterFile(slot.engine, {templatePath, FieldSpan{}, value,
+                                         IssueDateText(values.issueDate.date()), value(TitleField),
+                                         made, format});
+        SaveCopy(made, options.output);
+    } catch (const std::exception& error) {
+        console.error(QStringLiteral("%1 was not made: %2")
+                          .arg(options.output, QString::fromLocal8Bit(error.what())));
+        return SomeFailed;
+    }
+    console.summary(QStringLiteral("Made %1.").arg(options.output));
+    return AllMade;
+}
+
+int makeList(const MakeOptions& options, const NewsletterValues& values, int look,
+             Console& console) {
+    ListJob job;
+    try {
+        job.list = ReadRecipients(options.recipients);
+    } catch (const RecipientListError& error) {
+        throw UsageError(QStringLiteral("%1: %2; nothing was made")
+                             .arg(options.recipients, QString::fromLocal8Bit(error.what())));
+    }
+    if (options.output.isEmpty() == options.combined.isEmpty())
+        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
+                                        "one file each) or --combined (one PDF)"));
+    refuseOverlong(values, false);
+    job.values = values;
+    job.templateBytes = LoadTemplateResource(TemplateResourceId(look));
+    job.engines = enginesFor(int(job.list.recipients.size()));
+    if (!options.combined.isEmpty()) {
+        if (formatOf(options, options.combined) != engine::SaveFormat::Pdf)
+            throw UsageError(QStringLiteral("--combined makes a PDF: %1").arg(options.combined));
+        job.combined = options.combined;
+        refuseExisting(job.combined, options);
+    } else {
+        job.folder = options.output;
+        job.format = formatOf(options, QString());
+        if (FileExists(job.folder) && !QFileInfo(job.folder).isDir())
+            throw UsageError(
+                QStringLiteral("--output %1 is a file; with --recipients it names a folder")
+                    .arg(job.folder));
+        if (!QDir().mkpath(job.folder))
+            throw UsageError(QStringLiteral("the folder %1 cannot be made").arg(job.folder));
+        QStringList existing;
+        for (int index = 0; index < int(job.list.recipients.size()); ++index)
+            if (FileExists(RecipientOutput(job, index)))
+                existing << RecipientOutput(job, index);
+        if (!existing.isEmpty() && !options.force)
+            throw UsageError(QStringLiteral("%1 of the files exist already (%2%3); nothing was "
+                                            "made (--force replaces them)")
+                                 .arg(existing.size())
+                                 .arg(existing.first(), existing.size() > 1 ? ", ..." : ""));
+    }
+    console.remark(QStringLiteral("%1 recipients in %2 (%3)")
+                       .arg(job.list.recipients.size())
+                       .arg(options.recipients, DescribeColumns(job.list.columns)));
+    return RunList(job, console);
+}
+
+} // namespace
+
+int RunMake(const MakeOptions& options) {
+    Console console(options.quiet);
+    try {
+        const int look = lookNumbered(options.look);
+        const NewsletterValues values = MakeValues(!options.noStored, options.sets);
+        if (options.recipients.isEmpty())
+            return makeOne(options, values, look, console);
+        return makeList(options, values, look, console);
+    } catch (const UsageError& error) {
+        console.error(QString::fromLocal8Bit(error.what()));
+        return BadUsage;
+    }
+}
+
+} // namespace brindlecast::cli

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace brindlecast::cli {
+
+/// The exit codes of the command line.
+enum ExitCode : int {
+    AllMade = 0,    ///< every newsletter asked for was made
+    SomeFailed = 1, ///< some (or all) could not be made, or the run was stopped
+    BadUsage = 2,   ///< the options, a value or the recipient list are wrong; nothing was made
+    NoEngine = 3,   ///< the document engine cannot be started
+};
+
+/// What "brindlecast make" is asked to do.
+struct MakeOptions {
+    QString look = QStringLiteral("Classic");
+    QStringList sets;
+    bool noStored = false;
+    QString output;
+    QString format;
+    bool force = false;
+    bool quiet = false;
+    QString recipients;
+    QString combined;
+};
+
+/// Makes one newsletter, or one per recipient of a list, without a window. Returns the exit
+/// code.
+int RunMake(const MakeOptions& options);
+
+} // namespace brindlecast::cli

@@ -1,0 +1,141 @@
+// The command line as a script uses it: the program itself, without a display, on the real
+// engine; what it makes is read back with independent tools.
+#include "newsletter/FieldTable.h"
+#include "support/Isolated.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+
+namespace brindlecast {
+namespace {
+
+struct Outcome {
+    int code = -1;
+    QString out, err;
+};
+
+class MakeCommandTest : public testing::Isolated {
+protected:
+    Outcome make(const QStringList& arguments, const QString& program = BRINDLECAST_PROGRAM) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QLatin1String(name));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(root());
+        process.start(program, QStringList{"make"} + arguments);
+        EXPECT_TRUE(process.waitForFinished(180000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    static QString tool(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(60000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    // What an independent reader shows of a made file.
+    static QString textOf(const QString& path) {
+        if (path.endsWith(".doc"))
+            return tool("antiword", {"-w", "0", path});
+        if (path.endsWith(".pdf"))
+            return tool("pdftotext", {"-layout", path, "-"});
+        const QString parts = path.endsWith(".docx") ? "word/*.xml" : "*.xml";
+        return tool("unzip", {"-p", path, parts}).remove(QRegularExpression("<[^>]*>"));
+    }
+    static void expectNoPlaceholder(const QString& text, const QString& where) {
+        for (const FieldSpec& field : Fields())
+            EXPECT_FALSE(text.contains(QLatin1String(field.tag), Qt::CaseInsensitive))
+                << field.tag << " left in " << where.toStdString();
+    }
+};
+
+TEST_F(MakeCommandTest, OneNewsletterInEachFormatWithoutADisplay) {
+    const QStringList files{"news.doc", "news.docx", "news.odt", "news.pdf"};
+    for (int look = 1; look <= 4; ++look) {
+        const QString file = files[look - 1];
+        const Outcome made =
+            make({"--no-stored", "--look",
+                  QStringList{"classic", "EXECUTIVE", "Professional", "elegant"}[look - 1], "--set",
+                  "NLTitle=Harbor News", "--set", "CompanyName=Quillmark", "--set",
+                  "RecipientName=Vered Iziva", "--set", "IssueDate=2026-03-14", "--output", file});
+        ASSERT_EQ(made.code, 0) << made.err.toStdString();
+        const QString text = textOf(root(file));
+        EXPECT_TRUE(text.contains("Harbor News")) << file.toStdString() << text.toStdString();
+        if (look <= 2) { // the looks that name the recipient
+            EXPECT_TRUE(text.contains("Vered Iziva")) << file.toStdString();
+        }
+        expectNoPlaceholder(text, file);
+    }
+    EXPECT_TRUE(tool("pdfinfo", {root("news.pdf")}).contains(QRegularExpression("Pages: +1\n")));
+
+    // An existing file is kept unless asked to replace it.
+    const QByteArray before = readAll(root("news.doc"));
+    Outcome again = make({"--no-stored", "--output", "news.doc"});
+    EXPECT_EQ(again.code, 2);
+    EXPECT_TRUE(again.err.contains("news.doc exists")) << again.err.toStdString();
+    EXPECT_EQ(readAll(root("news.doc")), before);
+    again = make({"--no-stored", "--force", "--quiet", "--output", "news.doc"});
+    EXPECT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_NE(readAll(root("news.doc")), before);
+}
+
+TEST_F(MakeCommandTest, EachRecipientGetsANewsletterAndTheCombinedPdfKeepsListOrder) {
+    QString csv = "Full Name;Company;Street;City;State;Zip\r\n";
+    for (int i = 1; i <= 20; ++i)
+        csv += QStringLiteral("Person %1;\"Co; %1\";%1 Main St;Springfield;IL;627%1\r\n")
+                   .arg(i, 2, 10, QLatin1Char('0'));
+    // One that cannot be made: the others are, and the summary names it.
+    csv += QString(MaxValueLength + 1, QLatin1Char('x')) + ";;;;;\r\n";
+    writeAll(root("list.csv"), csv.toUtf8());
+
+    Outcome made = make({"--no-stored", "--set", "NLTitle=Harbor News", "--recipients", "list.csv",
+                         "--output", "out"});
+    EXPECT_EQ(made.code, 1) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains("Made 20 of 21")) << made.out.toStdString();
+    EXPECT_TRUE(made.out.contains("recipient 21 (line 22")) << made.out.toStdString();
+    EXPECT_TRUE(made.out.contains("ignored: none")) << made.out.toStdString();
+    for (int i = 1; i <= 20; ++i) {
+        const QString name = QStringLiteral("Person %1").arg(i, 2, 10, QLatin1Char('0'));
+        const QString file =
+            root(QStringLiteral("out/%1-%2.doc").arg(i, 3, 10, QLatin1Char('0')).arg(name));
+        const QString text = textOf(file);
+        EXPECT_TRUE(
+            text.contains(name) &&
+            text.contains(QStringLiteral("Springfield IL 627%1").arg(i, 2, 10, QLatin1Char('0'))))
+            << file.toStdString();
+        expectNoPlaceholder(text, file);
+    }
+
+    made = make({"--no-stored", "--look", "Executive", "--recipients", "list.csv", "--combined",
+                 "all.pdf"});
+    EXPECT_EQ(made.code, 1) << made.err.toStdString();
+    EXPECT_TRUE(tool("pdfinfo", {root("all.pdf")}).contains(QRegularExpression("Pages: +20\n")));
+    const QString pages = textOf(root("all.pdf"));
+    qsizetype at = 0;
+    for (int i = 1; i <= 20; ++i) {
+        at = pages.indexOf(QStringLiteral("Person %1").arg(i, 2, 10, QLatin1Char('0')), at);
+        EXPECT_GE(at, 0) << "person " << i << " missing or out of order";
+    }
+}
+
+TEST_F(MakeCommandTest, ExitCodesSayWhatWentWrong) {
+    EXPECT_EQ(make({"--frob"}).code, 2);
+    writeAll(root("broken.csv"), "Name,Company\nDana,Quillmark\n\"Vered, Devuvad\n");
+    const Outcome broken = make({"--recipients", "broken.csv", "--output", "out"});
+    EXPECT_EQ(broken.code, 2);
+    EXPECT_TRUE(broken.err.contains("unterminated quote at line 3")) << broken.err.toStdString();
+    EXPECT_FALSE(QDir(root("out")).exists());
+
+    // The program without its engine module beside it, as on a machine without the engine.
+    const QString alone = root("alone/brindlecast");
+    QDir().mkpath(root("alone"));
+    ASSERT_TRUE(QFile::copy(BRINDLECAST_PROGRAM, alone));
+    const Outcome noEngine = make({"--no-stored", "--output", "x.doc"}, alone);
+    EXPECT_EQ(noEngine.code, 3);
+    EXPECT_TRUE(noEngine.err.contains("Error 842001.")) << noEngine.err.toStdString();
+}
+
+} // namespace
+} // namespace brindlecast

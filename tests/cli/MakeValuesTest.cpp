@@ -1,0 +1,45 @@
+#include "cli/MakeValues.h"
+
+#include "app/Settings.h"
+#include "newsletter/DateTexts.h"
+#include "support/Isolated.h"
+
+namespace brindlecast::cli {
+namespace {
+
+using MakeValuesTest = testing::Isolated;
+
+TEST_F(MakeValuesTest, SetsGoOverTheWindowsStoredValuesByPlaceholderName) {
+    SaveSetting(AppName, SectionName, "Text1_0", "Stored title");
+    SaveSetting(AppName, SectionName, "Text1_4", "Stored sender");
+    SaveSetting(AppName, SectionName, IssueDateKey, DateToText(QDateTime(QDate(2025, 1, 2), {})));
+
+    NewsletterValues values = MakeValues(true, {"nltitle=New = title", "IssueDate=2026-03-14"});
+    EXPECT_EQ(values.fields[0], "New = title");
+    EXPECT_EQ(values.fields[4], "Stored sender");
+    EXPECT_EQ(values.issueDate.date(), QDate(2026, 3, 14));
+    EXPECT_EQ(values.fields[MonthYearField], MonthYearText(QDate(2026, 3, 14)));
+
+    values = MakeValues(false, {"CitySTZIP2=Del Mar CA 92014"});
+    EXPECT_EQ(values.fields[0], "");
+    EXPECT_EQ(values.fields[15], "Del Mar CA 92014");
+    EXPECT_EQ(values.issueDate.date(), QDate::currentDate());
+}
+
+TEST_F(MakeValuesTest, AWrongSetSaysWhatIsWrong) {
+    for (const auto& [set, says] : std::vector<std::pair<QString, QString>>{
+             {"Title=x", "no field is called Title; the fields are NLTitle"},
+             {"NLTitle", "give it as NAME=VALUE"},
+             {"IssueDate=14/03/2026", "not a date"},
+             {"MonthYear=Mar 2026", "set IssueDate instead"}}) {
+        try {
+            MakeValues(false, {set});
+            ADD_FAILURE() << set.toStdString() << " was taken";
+        } catch (const UsageError& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(says)) << error.what();
+        }
+    }
+}
+
+} // namespace
+} // namespace brindlecast::cli
