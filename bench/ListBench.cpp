@@ -1,0 +1,162 @@
+// Times, in one run, a recipient list made by the command line: 500 recipients to one .doc
+// each, on one engine and on as many as the program chooses; the same 500 as one combined PDF;
+// the engine's memory after 100 and after 500 newsletters; and as the outside baseline a
+// script that fills the template's source and calls a one-shot `soffice --convert-to doc` per
+// recipient, timed on 50. Prints rates and ratios.
+#include "BenchSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+using namespace brindlecast::bench;
+
+QString recipientName(int i) {
+    return QStringLiteral("Person %1").arg(i, 3, 10, QLatin1Char('0'));
+}
+
+void writeList(const QString& path, int count) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write("Name,Company,Street,City,State,Zip\n");
+    for (int i = 1; i <= count; ++i)
+        file.write(QStringLiteral("%1,Company %2,%2 Main St,Springfield,IL,6%3\n")
+                       .arg(recipientName(i))
+                       .arg(i)
+                       .arg(i, 4, 10, QLatin1Char('0'))
+                       .toUtf8());
+}
+
+// The resident memory of the office processes the program started, in MiB.
+long officeMemory(qint64 program) {
+    long kib = 0;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(entry));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = status.readAll();
+        if (!text.contains("Name:\tsoffice.bin") ||
+            !text.contains(QStringLiteral("PPid:\t%1\n").arg(program).toUtf8()))
+            continue;
+        const qsizetype at = text.indexOf("VmRSS:");
+        kib += text.mid(at + 6, text.indexOf('\n', at) - at - 6).trimmed().split(' ')[0].toLong();
+    }
+    return kib / 1024;
+}
+
+struct Made {
+    double seconds = 0;
+    long memory = 0; // the engines' memory at the end of the run, MiB
+};
+
+Made make(const QString& program, const QStringList& arguments, int engines) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (engines > 0)
+        environment.insert(QStringLiteral("BRINDLECAST_ENGINES"), QString::number(engines));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    const auto start = Clock::now();
+    process.start(program, QStringList{"make", "--no-stored", "--quiet"} + arguments);
+    process.waitForStarted();
+    std::atomic<long> memory{0};
+    std::atomic<bool> running{true};
+    std::thread sampler([&] {
+        while (running) {
+            if (const long now = officeMemory(process.processId()); now > 0)
+                memory = now;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    process.waitForFinished(-1);
+    const double seconds = secondsSince(start);
+    running = false;
+    sampler.join();
+    if (process.exitCode() != 0) {
+        std::fprintf(stderr, "make failed: %s\n", process.readAllStandardError().constData());
+        std::exit(1);
+    }
+    return {seconds, memory};
+}
+
+// One recipient the way a script without this program would do it.
+double baselineOne(const QString& source, const QString& folder, const QString& profile, int i) {
+    QString text = source;
+    for (const auto& [tag, value] : {std::pair{"[RecipientName]", recipientName(i)},
+                                     {"[StreetAddress2]", QStringLiteral("%1 Main St").arg(i)},
+                                     {"[CitySTZIP2]", QStringLiteral("Springfield IL 6%1").arg(i)}})
+        text.replace(QLatin1String(tag), value, Qt::CaseInsensitive);
+    const QString filled = QStringLiteral("%1/%2.fodt").arg(folder).arg(i);
+    QFile file(filled);
+    file.open(QIODevice::WriteOnly);
+    file.write(text.toUtf8());
+    file.close();
+    const auto start = Clock::now();
+    QProcess soffice;
+    soffice.start(QStringLiteral("soffice"),
+                  {QStringLiteral("-env:UserInstallation=file://") + profile,
+                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                   QStringLiteral("doc"), QStringLiteral("--outdir"), folder, filled});
+    if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0) {
+        std::fprintf(stderr, "soffice failed\n");
+        std::exit(1);
+    }
+    return secondsSince(start);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QTemporaryDir work;
+    for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
+        qputenv(name, QFile::encodeName(work.path()));
+    const QString program = QStringLiteral(BRINDLECAST_PROGRAM);
+    const int total = 500, sample = 100, baselineRuns = 50;
+    writeList(work.filePath("list.csv"), total);
+    writeList(work.filePath("sample.csv"), sample);
+
+    const Made one = make(
+        program, {"--recipients", work.filePath("list.csv"), "--output", work.filePath("one")}, 1);
+    const Made both = make(
+        program, {"--recipients", work.filePath("list.csv"), "--output", work.filePath("both")}, 0);
+    const Made combined = make(program,
+                               {"--look", "Executive", "--recipients", work.filePath("list.csv"),
+                                "--combined", work.filePath("all.pdf")},
+                               0);
+    const Made first =
+        make(program,
+             {"--recipients", work.filePath("sample.csv"), "--output", work.filePath("sample")}, 1);
+
+    QFile source(QStringLiteral(BRINDLECAST_SOURCE_DIR "/resources/templates/classic.fodt"));
+    source.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(source.readAll());
+    const QString folder = work.filePath(QStringLiteral("baseline"));
+    QDir().mkpath(folder);
+    const QString profile = work.filePath(QStringLiteral("profile"));
+    baselineOne(text, folder, profile, 0); // makes the profile: not measured
+    double baseline = 0;
+    for (int i = 1; i <= baselineRuns; ++i)
+        baseline += baselineOne(text, folder, profile, i);
+
+    const double baselineRate = baselineRuns / baseline;
+    std::printf("%d recipients, one .doc each (times include the engines' start):\n", total);
+    std::printf("  one engine                %6.1f s  %5.1f per second  %5.1fx baseline\n",
+                one.seconds, total / one.seconds, total / one.seconds / baselineRate);
+    std::printf("  engines side by side      %6.1f s  %5.1f per second  %5.1fx baseline\n",
+                both.seconds, total / both.seconds, total / both.seconds / baselineRate);
+    std::printf("  baseline (soffice --convert-to doc per recipient, %d runs): %.2f per second\n",
+                baselineRuns, baselineRate);
+    std::printf("%d-page combined PDF: %.1f s (target <= 120 s)\n", total, combined.seconds);
+    std::printf(
+        "engine memory after %d: %ld MiB, after %d: %ld MiB (%+.1f%%; target within 15%%)\n",
+        sample, first.memory, total, one.memory,
+        100.0 * (one.memory - first.memory) / std::max(first.memory, 1L));
+    return 0;
+}
