@@ -197,10 +197,13 @@ public:
         : mGuard(guard)
         , mApplication(std::move(application)) {}
     // The engine's session goes on the request thread, within the limit, like any request.
+    // When that cannot be (the engine did not answer, the program is ending), the engine is
+    // stopped first, so that what is left of the session goes at once.
     ~GuardedApplication() override {
         try {
             mGuard.request([this] { mApplication.reset(); });
         } catch (...) {
+            mGuard.stop();
         }
     }
     Document& open(const QString& path, bool readOnly) override {
