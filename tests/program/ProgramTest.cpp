@@ -60,5 +60,26 @@ TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
               QStringList());
 }
 
+TEST_F(ProgramTest, ASessionEndingDuringAStartUpBoxEndsTheProgramThere) {
+    // A stored date that is no date makes start-up show an error box and wait for it.
+    writeAll(root("config/Quillmark.ini"), "[Brindlecast]\nDateTimePicker1=not a date\n");
+    QProcess program;
+    program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    program.start(Program, {});
+    ASSERT_TRUE(program.waitForStarted());
+    // The box gives no sign of being open; start-up reaches it well within this.
+    QThread::msleep(3000);
+    ASSERT_EQ(program.state(), QProcess::Running);
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    // Start-up went no further: the engine was never started, no window was shown.
+    EXPECT_EQ(engineFolders(), QStringList());
+}
+
 } // namespace
 } // namespace brindlecast
