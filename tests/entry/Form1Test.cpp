@@ -165,7 +165,7 @@ TEST_F(Form1Test, AnUnreadableStoredDateGivesExactlyOneBox) {
               "Type mismatch: the stored issue date \"someday\" is not a date\r\n"
               "in Plumvale2021/08/31.Form1.Form_Load at line 70\r\r"
               "Please email screenshot of this message to support@quillmark.example");
-    EXPECT_EQ(boxes.shown[0].style, 48);
+    EXPECT_EQ(int(boxes.shown[0].style), 48);
     EXPECT_EQ(boxes.shown[0].title, "Application Error");
     // Start-up went on: the picker keeps its value, the month follows it, the fields came back.
     EXPECT_EQ(form->Text1(MonthYearField)->text(), MonthYearText(form->DateTimePicker1()->date()));
@@ -244,7 +244,7 @@ TEST_F(Form1Test, AStoreThatCannotBeWrittenIsReportedOnceAndNothingTypedIsLost) 
     QTest::mouseClick(find<QPushButton>("PushButton3"), Qt::LeftButton);
     form->Text1(0)->setText("Still typed");
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].style, 0);
+    EXPECT_EQ(int(boxes.shown[0].style), 0);
     EXPECT_TRUE(boxes.shown[0].prompt.startsWith("Your entries cannot be remembered"));
     EXPECT_EQ(form->Text1(0)->text(), "Still typed");
     EXPECT_EQ(form->Text1(4)->text(), "Dana Hollis");
