@@ -33,7 +33,7 @@ public:
 
 private:
     WindowPointer& mPointer;
-    int mBefore;
+    Pointer mBefore;
 };
 
 } // namespace

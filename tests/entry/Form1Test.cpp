@@ -357,7 +357,7 @@ TEST_F(Form1Test, ClosingTheMainWindowEndsTheProgram) {
 TEST_F(Form1Test, AGenerationRunHandsOverToThePreview) {
     ASSERT_TRUE(start());
     form->showCentred();
-    int pointerDuringRun = -1;
+    Pointer pointerDuringRun = Pointer::Default;
     int nestedPresses = 0;
     engine.onCall = [&](const QString& call) {
         if (call.startsWith("open ") && call.endsWith(" ro")) {
