@@ -80,7 +80,7 @@ private:
     void Picture1_MouseMove(QMouseEvent* event);
     void Picture1_MouseUp(QMouseEvent* event);
 
-    void ZoomStep(int direction);
+    void ZoomStep(ZoomDirection direction);
     void SetZoom(float factor);
     void SetupScrollbars();
     void setBarByPercent(QScrollBar* bar, int percent);

@@ -13,15 +13,15 @@ namespace brindlecast {
 
 void Form2::PushButton1_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton1_Click")};
-    trap.step(10, [&] { ZoomStep(ZoomIn); });
+    trap.step(10, [&] { ZoomStep(ZoomDirection::In); });
 }
 
 void Form2::PushButton2_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton2_Click")};
-    trap.step(10, [&] { ZoomStep(ZoomOut); });
+    trap.step(10, [&] { ZoomStep(ZoomDirection::Out); });
 }
 
-void Form2::ZoomStep(int direction) {
+void Form2::ZoomStep(ZoomDirection direction) {
     SetZoom(NextZoom(mZoomState.mZoom, direction));
 }
 
