@@ -25,8 +25,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace brindlecast {
 
@@ -194,9 +197,17 @@ void Form1::buildForm() {
 }
 
 void Form1::setKeyboardOrder() {
-    QList<QWidget*> order{mText1[0], mText1[1], mDateTimePicker1};
-    for (int i = 2; i < MonthYearField; ++i)
-        order << mText1[size_t(i)];
+    std::vector<std::pair<int, QWidget*>> places{{IssueDateFocusOrder, mDateTimePicker1}};
+    for (int i = 0; i < FieldCount; ++i) {
+        if (const int place = Fields()[size_t(i)].focusOrder; place > 0)
+            places.emplace_back(place, mText1[size_t(i)]);
+    }
+    std::stable_sort(places.begin(), places.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<QWidget*> order;
+    for (const auto& [place, widget] : places)
+        order << widget;
+    // The buttons and the looks come after every field.
     order << mPushButton6 << mOptions[0] << mOptions[1] << mOptions[2] << mOptions[3]
           << mPushButton2 << mPushButton3;
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
