@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
@@ -41,13 +40,6 @@ constexpr int VendorDraw = 7;
 
 // Frames that hold fields, by FieldFrame.
 constexpr int HeaderFrame = 1, SenderFrame = 2, RecipientFrame = 3;
-
-QFont arial(double points, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 // What a screen reader says for a field: its label's words, without the colon and the padding
 // that are there for the eye.
@@ -99,22 +91,19 @@ void Form1::makeLabel(QWidget* frame, const char* name, const char* caption, int
 }
 
 void Form1::buildForm() {
-    setFont(arial(9, true));
+    setFont(ArialFont(9, true));
     setFixedSize(twipsToPixels(8040), twipsToPixels(9240));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    SetWhiteBackground(this);
     mPointer = new WindowPointer(this);
 
     const auto button = [this](const char* name, const char* caption, QRect twips) {
         auto* push = new QPushButton(QString::fromLatin1(caption), this);
         push->setObjectName(QString::fromLatin1(name));
         push->setAccessibleName(push->text());
-        push->setFont(arial(11.25, true));
+        push->setFont(ArialFont(11.25, true));
         push->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
         push->setAutoDefault(false);
         mPointer->watchButton(push);
@@ -162,7 +151,7 @@ void Form1::buildForm() {
         field->setObjectName(QStringLiteral("Text1_%1").arg(i));
         field->setGeometry(
             twipsRect(entry.twips.x(), entry.twips.y(), entry.twips.width(), entry.twips.height()));
-        field->setFont(arial(9, false));
+        field->setFont(ArialFont(9, false));
         // Fields take text of any length; a line edit would otherwise cut it at 32767.
         field->setMaxLength(std::numeric_limits<int>::max());
         field->setProperty("Tag", QString::fromLatin1(entry.tag));
@@ -185,7 +174,7 @@ void Form1::buildForm() {
     mDateTimePicker1->setAccessibleName(QStringLiteral("Issue Date"));
     mDateTimePicker1->setProperty("Tag", QStringLiteral("[ISSUEDATE]"));
     mDateTimePicker1->setGeometry(twipsRect(1560, 1200, 1455, 375));
-    mDateTimePicker1->setFont(arial(9, false));
+    mDateTimePicker1->setFont(ArialFont(9, false));
     mDateTimePicker1->setCalendarPopup(true);
     mDateTimePicker1->setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
                                        QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
@@ -304,11 +293,7 @@ bool Form1::Form_Load() {
 }
 
 void Form1::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this, QGuiApplication::primaryScreen());
     show();
     mText1[0]->setFocus(Qt::TabFocusReason);
     mText1[0]->selectAll();

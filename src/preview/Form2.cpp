@@ -13,7 +13,6 @@
 #include <QGroupBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 
 namespace brindlecast {
@@ -22,13 +21,6 @@ namespace {
 
 constexpr int ClientWidth = 9840;
 constexpr int ClientHeight = 9390;
-
-QFont arialBold(qreal points) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
 
 QScrollBar* makeBar(Qt::Orientation orientation, const char* name, QWidget* parent) {
     auto* bar = new QScrollBar(orientation, parent);
@@ -47,7 +39,7 @@ QPushButton* makeButton(const char* name, const QString& caption, QRect geometry
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAccessibleName(caption);
-    button->setFont(arialBold(11.25));
+    button->setFont(ArialFont(11.25, true));
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     // A button ignores a plain move, which would otherwise reach its container and reset the
@@ -76,17 +68,14 @@ Form2::~Form2() {
 }
 
 void Form2::buildLayout() {
-    setFont(arialBold(9));
+    setFont(ArialFont(9, true));
     setFixedSize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
 
     Picture2 = new QWidget(this);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setProperty(PictureBoxProperty, true);
     Picture2->setGeometry(twipsRect(120, 120, 9330, 7425));
-    QPalette white = Picture2->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    Picture2->setPalette(white);
-    Picture2->setAutoFillBackground(true);
+    SetWhiteBackground(Picture2);
     Picture2->setAttribute(Qt::WA_NoMousePropagation);
 
     Picture1 = new PictureBox(Picture2);
@@ -161,11 +150,7 @@ void Form2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!mPlaced) {
         mPlaced = true;
-        if (const QScreen* screen = this->screen()) {
-            QRect placed = geometry();
-            placed.moveCenter(screen->availableGeometry().center());
-            move(placed.topLeft());
-        }
+        CentreOnScreen(this, screen());
     }
     // Not every platform activates a window it shows (the offscreen one never does), so the
     // first of showing and activation initialises the preview.

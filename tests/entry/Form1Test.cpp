@@ -14,11 +14,13 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 
@@ -206,6 +208,13 @@ TEST_F(Form1Test, TheKeyboardOrderAndWholeTextSelection) {
              << "PushButton3"
              << "Text1_0";
     EXPECT_EQ(order, expected);
+}
+
+TEST_F(Form1Test, TheWindowComesUpInTheMiddleOfTheScreen) {
+    ASSERT_TRUE(start());
+    form->showCentred();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(QRect(form->pos(), form->size()).center(), screen.center());
 }
 
 TEST_F(Form1Test, SampleDataAndResetFillEveryFieldAndAreStored) {

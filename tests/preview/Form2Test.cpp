@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 
 namespace brindlecast::test {
@@ -72,6 +73,16 @@ TEST_F(PreviewTest, EveryControlAndThePictureCarryWhatAScreenReaderSays) {
         EXPECT_EQ(said(name, QAccessible::Name), expected) << name;
     EXPECT_TRUE(
         said("Picture1", QAccessible::Description).contains("first page of the newsletter"));
+}
+
+TEST_F(PreviewTest, ComesUpInTheMiddleOfTheScreenOnceAndThenStaysWhereItWasPut) {
+    handOver(newsletter(), workingDocument());
+    const QRect screen = form().screen()->availableGeometry();
+    EXPECT_EQ(QRect(form().pos(), form().size()).center(), screen.center());
+    form().move(20, 30);
+    click("PushButton8");
+    handOver(newsletter(), workingDocument());
+    EXPECT_EQ(form().pos(), QPoint(20, 30));
 }
 
 TEST_F(PreviewTest, HandOverShowsThePictureAtNaturalSizeWithBarsForIt) {
