@@ -1,6 +1,7 @@
 #include "Form2.h"
 
 #include "PictureBox.h"
+#include "PreviewViewport.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/Services.h"
@@ -71,21 +72,9 @@ void Form2::buildLayout() {
     setFont(ArialFont(9, true));
     setFixedSize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
 
-    Picture2 = new QWidget(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setProperty(PictureBoxProperty, true);
+    Picture2 = new PreviewViewport(this);
     Picture2->setGeometry(twipsRect(120, 120, 9330, 7425));
-    SetWhiteBackground(Picture2);
-    Picture2->setAttribute(Qt::WA_NoMousePropagation);
-
-    Picture1 = new PictureBox(Picture2);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAccessibleName(QStringLiteral("Newsletter Preview"));
-    Picture1->setAccessibleDescription(
-        QStringLiteral("The first page of the newsletter as it will be saved. Zoom In and Zoom "
-                       "Out change its size; drag it or use the scroll bars to see the rest."));
-    Picture1->setProperty(PictureBoxProperty, true);
-    Picture1->setAttribute(Qt::WA_NoMousePropagation);
+    Picture1 = Picture2->picture();
     Picture1->installEventFilter(this);
 
     VScroll1 = makeBar(Qt::Vertical, "VScroll1", this);
@@ -119,7 +108,6 @@ void Form2::buildLayout() {
     // Lies outside the client area and is never shown: it only holds the unscaled picture.
     Zoom_Ori = new PictureBox(this);
     Zoom_Ori->setObjectName(QStringLiteral("Zoom_Ori"));
-    Zoom_Ori->setProperty(PictureBoxProperty, true);
     Zoom_Ori->setGeometry(twipsRect(10320, 480, 735, 375));
     Zoom_Ori->hide();
 

@@ -17,6 +17,7 @@ namespace brindlecast {
 
 struct Services;
 class PictureBox;
+class PreviewViewport;
 class WindowPointer;
 
 /// The preview window: the newsletter picture in a scrollable, zoomable viewport that can be
@@ -88,7 +89,7 @@ private:
     Services& mServices;
     QPointer<QWidget> mMainForm;
 
-    QWidget* Picture2 = nullptr;
+    PreviewViewport* Picture2 = nullptr;
     PictureBox* Picture1 = nullptr;
     PictureBox* Zoom_Ori = nullptr;
     QScrollBar* HScroll1 = nullptr;

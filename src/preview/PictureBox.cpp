@@ -13,6 +13,7 @@ namespace brindlecast {
 
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent) {
+    setProperty(PictureBoxProperty, true);
     SetWhiteBackground(this);
     // Opaque: nothing underneath needs repainting when the picture moves.
     setAttribute(Qt::WA_OpaquePaintEvent);
