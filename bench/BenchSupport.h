@@ -27,12 +27,12 @@ inline double median(std::vector<double> values) {
 // run that showed one are refused. Questions are answered Yes; "Done." is timed.
 class CountingBoxes final : public MessageBoxes {
 public:
-    int MsgBox(const QString& prompt, int style, const QString&) override {
+    MsgAnswer MsgBox(const QString& prompt, MsgStyle style, const QString&) override {
         if (prompt == QStringLiteral("Done.")) {
             lastDone = Clock::now();
             return MsgAnswer::Ok;
         }
-        if ((style & 0x0F) == MsgStyle::YesNo)
+        if (MsgButtons(style) == MsgStyle::YesNo)
             return MsgAnswer::Yes;
         ++shown;
         std::fprintf(stderr, "message: %s\n", qPrintable(prompt));

@@ -4,25 +4,37 @@
 
 namespace brindlecast {
 
-/// Button-and-icon codes and answers of MsgBox, with their classic numeric values.
-namespace MsgStyle {
-inline constexpr int OkOnly = 0;
-inline constexpr int YesNo = 4;
-inline constexpr int Exclamation = 48;
-} // namespace MsgStyle
-namespace MsgAnswer {
-inline constexpr int Ok = 1;
-inline constexpr int Yes = 6;
-inline constexpr int No = 7;
-} // namespace MsgAnswer
+/// How a message box looks: a buttons part (OkOnly, YesNo) and an icon part (Exclamation),
+/// combined with `|`. The values are the classic codes: the error box is style 48, OK with the
+/// warning icon.
+enum class MsgStyle : int { OkOnly = 0, YesNo = 4, Exclamation = 48 };
+
+/// A style of `buttons` with `icon`.
+constexpr MsgStyle operator|(MsgStyle buttons, MsgStyle icon) {
+    return static_cast<MsgStyle>(static_cast<int>(buttons) | static_cast<int>(icon));
+}
+
+/// The buttons part of `style`.
+constexpr MsgStyle MsgButtons(MsgStyle style) {
+    return static_cast<MsgStyle>(static_cast<int>(style) & 0x0F);
+}
+
+/// The icon part of `style`.
+constexpr MsgStyle MsgIcon(MsgStyle style) {
+    return static_cast<MsgStyle>(static_cast<int>(style) & 0x70);
+}
+
+/// The button a message box was closed with, by its classic code.
+enum class MsgAnswer : int { Ok = 1, Yes = 6, No = 7 };
 
 /// Modal message boxes. Behind an interface so that tests answer them in advance.
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    /// Shows `prompt`; an empty `title` means the program-wide title. Returns the answer code.
-    virtual int MsgBox(const QString& prompt, int style = MsgStyle::OkOnly,
-                       const QString& title = {}) = 0;
+    /// Shows `prompt`; an empty `title` means the program-wide title. Returns the button it was
+    /// closed with.
+    virtual MsgAnswer MsgBox(const QString& prompt, MsgStyle style = MsgStyle::OkOnly,
+                             const QString& title = {}) = 0;
 };
 
 /// The program-wide title that boxes without a title of their own show.

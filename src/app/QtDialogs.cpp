@@ -8,10 +8,10 @@
 
 namespace brindlecast {
 
-int QtMessageBoxes::MsgBox(const QString& prompt, int style, const QString& title) {
+MsgAnswer QtMessageBoxes::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     // A program on its way out asks nothing more: the safe answer is taken.
     if (ProgramEnding())
-        return (style & 0x0F) == MsgStyle::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+        return MsgButtons(style) == MsgStyle::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
     QMessageBox box(QApplication::activeWindow());
     // Names and values are shown as they are, never read as markup.
     box.setTextFormat(Qt::PlainText);
@@ -21,11 +21,9 @@ int QtMessageBoxes::MsgBox(const QString& prompt, int style, const QString& titl
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     box.setText(text);
-    const int buttons = style & 0x0F;
-    const int icon = style & 0x70;
-    if (icon == MsgStyle::Exclamation)
+    if (MsgIcon(style) == MsgStyle::Exclamation)
         box.setIcon(QMessageBox::Warning);
-    if (buttons == MsgStyle::YesNo) {
+    if (MsgButtons(style) == MsgStyle::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
     } else {

@@ -10,7 +10,7 @@ namespace brindlecast {
 /// Message boxes as QMessageBox, parented to the active window.
 class QtMessageBoxes final : public MessageBoxes {
 public:
-    int MsgBox(const QString& prompt, int style, const QString& title) override;
+    MsgAnswer MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
 };
 
 /// The save dialog as QFileDialog: no overwrite question of its own and no default suffix.

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScreen>
 #include <QWidget>
 #include <stdexcept>
 
@@ -52,6 +53,27 @@ void ApplySkin(QWidget* form, const QString& programFolder) {
 
 void SetButtonFaceColors(QWidget* window) {
     colourControls(window, false);
+}
+
+QFont ArialFont(qreal points, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void SetWhiteBackground(QWidget* widget) {
+    setBackground(widget, Qt::white);
+}
+
+void CentreOnScreen(QWidget* window, const QScreen* screen) {
+    if (!screen)
+        return;
+    // Before a window is first shown its frame is not known; both windows are placed then or
+    // as they are shown, so the frame is left out alike for both.
+    QRect placed = window->geometry();
+    placed.moveCenter(screen->availableGeometry().center());
+    window->move(placed.topLeft());
 }
 
 } // namespace brindlecast

@@ -17,7 +17,7 @@ WindowPointer::WindowPointer(QWidget* window)
     : QObject(window)
     , mWindow(window) {}
 
-void WindowPointer::setMousePointer(int value) {
+void WindowPointer::setMousePointer(Pointer value) {
     mValue = value;
     apply();
 }

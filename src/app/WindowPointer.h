@@ -9,12 +9,8 @@ class QWidget;
 
 namespace brindlecast {
 
-/// Mouse-pointer values of a window.
-namespace Pointer {
-inline constexpr int Default = 0;
-inline constexpr int Hourglass = 11;
-inline constexpr int Custom = 99;
-} // namespace Pointer
+/// Mouse-pointer values of a window, by their classic codes.
+enum class Pointer : int { Default = 0, Hourglass = 11, Custom = 99 };
 
 /// The pointer of one window: a window-wide value (arrow, hourglass or the window's own custom
 /// image) that hovering changes: over a push button it becomes the custom image, over the
@@ -24,8 +20,8 @@ class WindowPointer : public QObject {
 public:
     explicit WindowPointer(QWidget* window);
 
-    int MousePointer() const { return mValue; }
-    void setMousePointer(int value);
+    Pointer MousePointer() const { return mValue; }
+    void setMousePointer(Pointer value);
 
     /// Loads `path` as the window's custom image when it exists; a missing file is no error, a
     /// file that is no readable cursor throws.
@@ -45,7 +41,7 @@ private:
     void apply();
 
     QPointer<QWidget> mWindow;
-    int mValue = Pointer::Default;
+    Pointer mValue = Pointer::Default;
     std::optional<QCursor> mCustom;
     QList<QObject*> mButtons;
     QList<QObject*> mBackgrounds;

@@ -8,7 +8,6 @@
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/Theme.h"
-#include "app/Twips.h"
 #include "app/WindowPointer.h"
 #include "generate/Generation.h"
 #include "generate/WorkingFiles.h"
@@ -18,14 +17,9 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <limits>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -35,34 +29,6 @@ namespace {
 const QString ProductName = QStringLiteral("Brindlecast");
 const QString VendorPage = QStringLiteral("https://www.quillmark.example/");
 constexpr int VendorDraw = 7;
-
-// Frames that hold fields, by FieldFrame.
-constexpr int HeaderFrame = 1, SenderFrame = 2, RecipientFrame = 3;
-
-QFont arial(double points, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-// What a screen reader says for a field: its label's words, without the colon and the padding
-// that are there for the eye.
-QString spokenLabel(const char* caption) {
-    QString name = QString::fromLatin1(caption).trimmed();
-    if (name.endsWith(QLatin1Char(':')))
-        name.chop(1);
-    return name;
-}
-
-// Tab leaves the picker, as it leaves every other field, instead of walking its sections.
-class IssueDatePicker final : public QDateTimeEdit {
-public:
-    using QDateTimeEdit::QDateTimeEdit;
-
-protected:
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
-};
 
 // Restores the flag even when a run is left through an exception.
 struct BusyGuard {
@@ -79,129 +45,6 @@ Form1::Form1(Services& services)
 }
 
 Form1::~Form1() = default;
-
-QGroupBox* Form1::makeFrame(const char* name, const char* caption, int left, int top, int width,
-                            int height) {
-    auto* frame = new QGroupBox(QString::fromLatin1(caption), this);
-    frame->setObjectName(QString::fromLatin1(name));
-    frame->setGeometry(twipsRect(left, top, width, height));
-    return frame;
-}
-
-void Form1::makeLabel(QWidget* frame, const char* name, const char* caption, int left, int top,
-                      int width) {
-    auto* label = new QLabel(QString::fromLatin1(caption), frame);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(twipsRect(left, top, width, 225));
-}
-
-void Form1::buildForm() {
-    setFont(arial(9, true));
-    setFixedSize(twipsToPixels(8040), twipsToPixels(9240));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
-    mPointer = new WindowPointer(this);
-
-    const auto button = [this](const char* name, const char* caption, QRect twips) {
-        auto* push = new QPushButton(QString::fromLatin1(caption), this);
-        push->setObjectName(QString::fromLatin1(name));
-        push->setAccessibleName(push->text());
-        push->setFont(arial(11.25, true));
-        push->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-        push->setAutoDefault(false);
-        mPointer->watchButton(push);
-        return push;
-    };
-    mPushButton6 = button("PushButton6", "Start Creating Template", {120, 120, 7800, 405});
-    mPushButton2 = button("PushButton2", "Clear/Reset Data", {120, 630, 3840, 405});
-    mPushButton3 = button("PushButton3", "Load Sample/Example Data", {4080, 630, 3840, 405});
-    connect(mPushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-    connect(mPushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-    connect(mPushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-
-    mFrames[0] = makeFrame("Frame1", "Newsletter Look", 120, 1110, 7800, 675);
-    mFrames[HeaderFrame] = makeFrame("Frame2", "Header", 120, 1860, 7800, 1755);
-    mFrames[SenderFrame] = makeFrame("Frame3", "Sender", 120, 3690, 7800, 3165);
-    mFrames[RecipientFrame] = makeFrame("Frame4", "Recepient", 120, 6930, 7800, 2205);
-    // The caption keeps its spelling on screen; a screen reader should still say the word.
-    mFrames[RecipientFrame]->setAccessibleName(QStringLiteral("Recipient"));
-    mPointer->watchBackground(this);
-    for (QGroupBox* frame : mFrames)
-        mPointer->watchBackground(frame);
-
-    static const char* const looks[] = {"Classic", "Executive", "Professional", "Elegant"};
-    static const int lookLefts[] = {240, 2040, 4080, 6240};
-    for (int i = 0; i < 4; ++i) {
-        auto* option = new QRadioButton(QString::fromLatin1(looks[i]), mFrames[0]);
-        option->setObjectName(QStringLiteral("Option%1").arg(i + 1));
-        option->setAccessibleName(option->text());
-        option->setGeometry(twipsRect(lookLefts[i], 300, 1695, 285));
-        // The group is one stop in the keyboard order: only the chosen look takes Tab.
-        connect(option, &QRadioButton::toggled, option, [option](bool on) {
-            option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
-        });
-        option->setFocusPolicy(Qt::ClickFocus);
-        mOptions[size_t(i)] = option;
-    }
-    mOptions[0]->setChecked(true);
-
-    for (int i = 0; i < FieldCount; ++i) {
-        const FieldSpec& entry = Fields()[size_t(i)];
-        QWidget* frame = mFrames[size_t(entry.frame == FieldFrame::Header   ? HeaderFrame
-                                        : entry.frame == FieldFrame::Sender ? SenderFrame
-                                                                            : RecipientFrame)];
-        auto* field = new QLineEdit(frame);
-        field->setObjectName(QStringLiteral("Text1_%1").arg(i));
-        field->setGeometry(
-            twipsRect(entry.twips.x(), entry.twips.y(), entry.twips.width(), entry.twips.height()));
-        field->setFont(arial(9, false));
-        // Fields take text of any length; a line edit would otherwise cut it at 32767.
-        field->setMaxLength(std::numeric_limits<int>::max());
-        field->setProperty("Tag", QString::fromLatin1(entry.tag));
-        field->installEventFilter(this);
-        connect(field, &QLineEdit::textChanged, this, [this, i] { Text1_Change(i); });
-        mText1[size_t(i)] = field;
-        if (!entry.label) {
-            field->setVisible(false);
-            field->setFocusPolicy(Qt::NoFocus);
-            continue;
-        }
-        field->setAccessibleName(spokenLabel(entry.label));
-        makeLabel(frame, entry.labelName, entry.label, entry.labelLeft, entry.labelTop,
-                  entry.twips.x() - entry.labelLeft - 30);
-    }
-    makeLabel(mFrames[HeaderFrame], "Label1_2", "Issue Date:", 240, 1275, 1290);
-
-    mDateTimePicker1 = new IssueDatePicker(QDateTime::currentDateTime(), mFrames[HeaderFrame]);
-    mDateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
-    mDateTimePicker1->setAccessibleName(QStringLiteral("Issue Date"));
-    mDateTimePicker1->setProperty("Tag", QStringLiteral("[ISSUEDATE]"));
-    mDateTimePicker1->setGeometry(twipsRect(1560, 1200, 1455, 375));
-    mDateTimePicker1->setFont(arial(9, false));
-    mDateTimePicker1->setCalendarPopup(true);
-    mDateTimePicker1->setDateTimeRange(QDateTime(QDate(1601, 1, 1), QTime(0, 0)),
-                                       QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
-    mDateTimePicker1->setDisplayFormat(ShortDateFormat());
-    connect(mDateTimePicker1, &QDateTimeEdit::dateTimeChanged, this,
-            &Form1::DateTimePicker1_Change);
-
-    setKeyboardOrder();
-}
-
-void Form1::setKeyboardOrder() {
-    QList<QWidget*> order{mText1[0], mText1[1], mDateTimePicker1};
-    for (int i = 2; i < MonthYearField; ++i)
-        order << mText1[size_t(i)];
-    order << mPushButton6 << mOptions[0] << mOptions[1] << mOptions[2] << mOptions[3]
-          << mPushButton2 << mPushButton3;
-    for (qsizetype i = 0; i + 1 < order.size(); ++i)
-        QWidget::setTabOrder(order[i], order[i + 1]);
-}
 
 int Form1::selectedLook() const {
     for (int i = 0; i < 4; ++i)
@@ -293,11 +136,7 @@ bool Form1::Form_Load() {
 }
 
 void Form1::showCentred() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    CentreOnScreen(this, QGuiApplication::primaryScreen());
     show();
     mText1[0]->setFocus(Qt::TabFocusReason);
     mText1[0]->selectAll();

@@ -52,9 +52,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The layout: the window, its buttons, then one builder per frame.
     void buildForm();
-    QGroupBox* makeFrame(const char* name, const char* caption, int left, int top, int width,
-                         int height);
+    void setUpWindow();
+    void buildButtons();
+    void buildLookFrame();
+    void buildHeaderFrame();
+    void buildSenderFrame();
+    void buildRecipientFrame();
+    void buildFields(FieldFrame which, QGroupBox* frame);
+    void makeField(int index, QGroupBox* frame);
+    QPushButton* makeButton(const char* name, const char* caption, QRect twips);
+    QGroupBox* makeFrame(const char* name, const char* caption, QRect twips);
     void makeLabel(QWidget* frame, const char* name, const char* caption, int left, int top,
                    int width);
     void setKeyboardOrder();
@@ -69,7 +78,6 @@ private:
     std::array<QLineEdit*, FieldCount> mText1{};
     QDateTimeEdit* mDateTimePicker1 = nullptr;
     std::array<QRadioButton*, 4> mOptions{};
-    std::array<QGroupBox*, 4> mFrames{};
     QPushButton* mPushButton2 = nullptr;
     QPushButton* mPushButton3 = nullptr;
     QPushButton* mPushButton6 = nullptr;

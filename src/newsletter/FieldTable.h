@@ -17,7 +17,7 @@ struct FieldSpec {
     const char* labelName; // the label's object name
     FieldFrame frame;
     const char* tag; // the placeholder it replaces in the templates
-    int focusOrder;  // 0: never takes the focus
+    int focusOrder;  // place in the keyboard order; 0: never takes the focus
     QRect twips;     // left, top, width, height relative to the frame
     int labelLeft;   // twips, relative to the frame
     int labelTop;
@@ -36,6 +36,9 @@ const std::array<FieldSpec, FieldCount>& Fields();
 
 /// The settings key of a field: "Text1_" followed by its index.
 QString FieldKey(int index);
+
+/// The issue date picker's place in the keyboard order, among the fields' `focusOrder`s.
+inline constexpr int IssueDateFocusOrder = 3;
 
 /// The settings key of the issue date.
 inline constexpr const char* IssueDateKey = "DateTimePicker1";

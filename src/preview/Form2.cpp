@@ -1,6 +1,7 @@
 #include "Form2.h"
 
 #include "PictureBox.h"
+#include "PreviewViewport.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/Services.h"
@@ -13,7 +14,6 @@
 #include <QGroupBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 
 namespace brindlecast {
@@ -22,13 +22,6 @@ namespace {
 
 constexpr int ClientWidth = 9840;
 constexpr int ClientHeight = 9390;
-
-QFont arialBold(qreal points) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
 
 QScrollBar* makeBar(Qt::Orientation orientation, const char* name, QWidget* parent) {
     auto* bar = new QScrollBar(orientation, parent);
@@ -47,7 +40,7 @@ QPushButton* makeButton(const char* name, const QString& caption, QRect geometry
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setAccessibleName(caption);
-    button->setFont(arialBold(11.25));
+    button->setFont(ArialFont(11.25, true));
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     // A button ignores a plain move, which would otherwise reach its container and reset the
@@ -76,27 +69,12 @@ Form2::~Form2() {
 }
 
 void Form2::buildLayout() {
-    setFont(arialBold(9));
+    setFont(ArialFont(9, true));
     setFixedSize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
 
-    Picture2 = new QWidget(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->setProperty(PictureBoxProperty, true);
+    Picture2 = new PreviewViewport(this);
     Picture2->setGeometry(twipsRect(120, 120, 9330, 7425));
-    QPalette white = Picture2->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    Picture2->setPalette(white);
-    Picture2->setAutoFillBackground(true);
-    Picture2->setAttribute(Qt::WA_NoMousePropagation);
-
-    Picture1 = new PictureBox(Picture2);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setAccessibleName(QStringLiteral("Newsletter Preview"));
-    Picture1->setAccessibleDescription(
-        QStringLiteral("The first page of the newsletter as it will be saved. Zoom In and Zoom "
-                       "Out change its size; drag it or use the scroll bars to see the rest."));
-    Picture1->setProperty(PictureBoxProperty, true);
-    Picture1->setAttribute(Qt::WA_NoMousePropagation);
+    Picture1 = Picture2->picture();
     Picture1->installEventFilter(this);
 
     VScroll1 = makeBar(Qt::Vertical, "VScroll1", this);
@@ -130,7 +108,6 @@ void Form2::buildLayout() {
     // Lies outside the client area and is never shown: it only holds the unscaled picture.
     Zoom_Ori = new PictureBox(this);
     Zoom_Ori->setObjectName(QStringLiteral("Zoom_Ori"));
-    Zoom_Ori->setProperty(PictureBoxProperty, true);
     Zoom_Ori->setGeometry(twipsRect(10320, 480, 735, 375));
     Zoom_Ori->hide();
 
@@ -161,11 +138,7 @@ void Form2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!mPlaced) {
         mPlaced = true;
-        if (const QScreen* screen = this->screen()) {
-            QRect placed = geometry();
-            placed.moveCenter(screen->availableGeometry().center());
-            move(placed.topLeft());
-        }
+        CentreOnScreen(this, screen());
     }
     // Not every platform activates a window it shows (the offscreen one never does), so the
     // first of showing and activation initialises the preview.

@@ -17,6 +17,7 @@ namespace brindlecast {
 
 struct Services;
 class PictureBox;
+class PreviewViewport;
 class WindowPointer;
 
 /// The preview window: the newsletter picture in a scrollable, zoomable viewport that can be
@@ -80,7 +81,7 @@ private:
     void Picture1_MouseMove(QMouseEvent* event);
     void Picture1_MouseUp(QMouseEvent* event);
 
-    void ZoomStep(int direction);
+    void ZoomStep(ZoomDirection direction);
     void SetZoom(float factor);
     void SetupScrollbars();
     void setBarByPercent(QScrollBar* bar, int percent);
@@ -88,7 +89,7 @@ private:
     Services& mServices;
     QPointer<QWidget> mMainForm;
 
-    QWidget* Picture2 = nullptr;
+    PreviewViewport* Picture2 = nullptr;
     PictureBox* Picture1 = nullptr;
     PictureBox* Zoom_Ori = nullptr;
     QScrollBar* HScroll1 = nullptr;

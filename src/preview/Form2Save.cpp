@@ -1,11 +1,11 @@
 #include "Form2.h"
-#include "generate/SaveCopy.h"
 #include "SaveTarget.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/Platform.h"
 #include "app/Services.h"
 #include "app/WindowPointer.h"
+#include "generate/SaveCopy.h"
 
 #include <QFileInfo>
 
@@ -33,7 +33,7 @@ public:
 
 private:
     WindowPointer& mPointer;
-    int mBefore;
+    Pointer mBefore;
 };
 
 } // namespace
@@ -43,7 +43,8 @@ void Form2::PushButton6_Click() {
     SaveDialog& dialog = mServices.saveDialog;
     QString path;
     SaveTarget target;
-    int answer = 0;
+    // Only Yes saves: a cancelled dialog or a question that failed counts as No.
+    MsgAnswer answer = MsgAnswer::No;
     trap.step(10, [&] { dialog.FileName = QString(); });
     trap.step(20, [&] { dialog.DialogTitle = QStringLiteral("Save File"); });
     trap.step(30, [&] { dialog.Filter = QString::fromLatin1(SaveFilter); });

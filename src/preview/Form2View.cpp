@@ -1,5 +1,6 @@
 #include "Form2.h"
 #include "PictureBox.h"
+#include "PreviewViewport.h"
 #include "ScrollModel.h"
 #include "app/ErrorTrap.h"
 #include "app/Services.h"
@@ -13,15 +14,15 @@ namespace brindlecast {
 
 void Form2::PushButton1_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton1_Click")};
-    trap.step(10, [&] { ZoomStep(ZoomIn); });
+    trap.step(10, [&] { ZoomStep(ZoomDirection::In); });
 }
 
 void Form2::PushButton2_Click() {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("PushButton2_Click")};
-    trap.step(10, [&] { ZoomStep(ZoomOut); });
+    trap.step(10, [&] { ZoomStep(ZoomDirection::Out); });
 }
 
-void Form2::ZoomStep(int direction) {
+void Form2::ZoomStep(ZoomDirection direction) {
     SetZoom(NextZoom(mZoomState.mZoom, direction));
 }
 
@@ -64,7 +65,7 @@ void Form2::RedrawImage() {
     trap.step(80, [&] { HScroll1->setValue(0); });
     trap.step(90, [&] { VScroll1->setValue(0); });
     trap.step(100, [&] {
-        const QSize inner = Picture2->contentsRect().size() * TwipsPerPixel;
+        const QSize inner = Picture2->innerTwips();
         HScroll1->setEnabled(inner.width() < mZoomState.mCurWidth);
         VScroll1->setEnabled(inner.height() < mZoomState.mCurHeight);
     });
@@ -72,7 +73,7 @@ void Form2::RedrawImage() {
 
 void Form2::SetupScrollbars() {
     Picture1->moveTwips(QPointF(0, 0));
-    const QSize viewport = Picture2->size() * TwipsPerPixel;
+    const QSize viewport = Picture2->outerTwips();
     const QSize picture = Picture1->twipsSize();
     const auto setUp = [](QScrollBar* bar, int& step, BarSetup setup) {
         step = setup.step;
@@ -140,8 +141,8 @@ void Form2::Picture1_MouseMove(QMouseEvent* event) {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("picture1_MouseMove")};
     const QPointF at = event->position() * TwipsPerPixel;
     const QPointF pos = Picture1->twipsPos();
-    const QSize inner = Picture2->contentsRect().size() * TwipsPerPixel;
-    const QSize outer = Picture2->size() * TwipsPerPixel;
+    const QSize inner = Picture2->innerTwips();
+    const QSize outer = Picture2->outerTwips();
     const QSize picture = Picture1->twipsSize();
     float left = static_cast<float>(pos.x());
     float top = static_cast<float>(pos.y());
@@ -158,7 +159,7 @@ void Form2::Picture1_MouseMove(QMouseEvent* event) {
 
 void Form2::Picture1_MouseUp(QMouseEvent*) {
     Trap trap{mServices.boxes, QStringLiteral("Form2"), QStringLiteral("Picture1_MouseUp")};
-    const QSize outer = Picture2->size() * TwipsPerPixel;
+    const QSize outer = Picture2->outerTwips();
     int horizontal = 0;
     int vertical = 0;
     trap.step(10, [&] {

@@ -1,6 +1,7 @@
 #include "PictureBox.h"
 
 #include "PictureScaling.h"
+#include "app/Theme.h"
 #include "app/Twips.h"
 
 #include <QPaintEvent>
@@ -12,10 +13,8 @@ namespace brindlecast {
 
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent) {
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    setProperty(PictureBoxProperty, true);
+    SetWhiteBackground(this);
     // Opaque: nothing underneath needs repainting when the picture moves.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

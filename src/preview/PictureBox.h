@@ -11,7 +11,8 @@ namespace brindlecast {
 
 /// A picture box: placed and sized in twips, showing either its picture at the picture's own
 /// size (automatic sizing) or what was last drawn on it. Both are kept as ready device pixels,
-/// so repainting and moving the box never scale anything.
+/// so repainting and moving the box never scale anything. It carries PictureBoxProperty, so
+/// that the colour procedures treat it as a picture box.
 class PictureBox : public QWidget {
     Q_OBJECT
 public:

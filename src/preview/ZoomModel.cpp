@@ -7,8 +7,8 @@
 
 namespace brindlecast {
 
-float NextZoom(float zoom, int direction) {
-    return direction == ZoomIn ? zoom + ZoomIncrement : zoom - ZoomIncrement;
+float NextZoom(float zoom, ZoomDirection direction) {
+    return direction == ZoomDirection::In ? zoom + ZoomIncrement : zoom - ZoomIncrement;
 }
 
 bool ZoomInRange(float factor) {

@@ -11,13 +11,12 @@ inline constexpr float ZoomIncrement = 0.25f;
 inline constexpr int WidthLimit = 11400;
 inline constexpr int HeightLimit = 14300;
 
-/// ZoomStep's directions.
-inline constexpr int ZoomIn = 0;
-inline constexpr int ZoomOut = 1;
+/// Which way a zoom step goes, by its classic code.
+enum class ZoomDirection : int { In = 0, Out = 1 };
 
-/// The factor one step away from `zoom`: in for direction 0, out for any other value. Kept in
-/// single precision, where quarter steps are exact.
-float NextZoom(float zoom, int direction);
+/// The factor one step away from `zoom` in `direction`. Kept in single precision, where quarter
+/// steps are exact.
+float NextZoom(float zoom, ZoomDirection direction);
 
 bool ZoomInRange(float factor);
 

@@ -35,6 +35,22 @@ TEST(ApplicationTitle, KeepsAOneWordName) {
     EXPECT_EQ(ApplicationTitle(longWord + " tail"), longWord);
 }
 
+TEST(MsgStyle, KeepsTheClassicCodesAndSplitsIntoButtonsAndIcon) {
+    const MsgStyle question = MsgStyle::YesNo | MsgStyle::Exclamation;
+    EXPECT_EQ(int(question), 52);
+    EXPECT_EQ(MsgButtons(question), MsgStyle::YesNo);
+    EXPECT_EQ(MsgIcon(question), MsgStyle::Exclamation);
+    EXPECT_EQ(MsgButtons(MsgStyle::Exclamation), MsgStyle::OkOnly);
+    EXPECT_EQ(MsgIcon(MsgStyle::YesNo), MsgStyle::OkOnly);
+    EXPECT_EQ(int(MsgAnswer::Ok), 1);
+    EXPECT_EQ(int(MsgAnswer::Yes), 6);
+    EXPECT_EQ(int(MsgAnswer::No), 7);
+    // A question with an icon is still answered like a question.
+    fakes::FakeMessageBoxes boxes;
+    EXPECT_EQ(boxes.MsgBox("Overwrite?", question, {}), MsgAnswer::Yes);
+    EXPECT_EQ(boxes.MsgBox("Careful.", MsgStyle::Exclamation, {}), MsgAnswer::Ok);
+}
+
 TEST(ErrorTrap, ShowsOneBoxPerFailingStepAndGoesOn) {
     fakes::FakeMessageBoxes boxes;
     Trap trap{boxes, "Form1", "Form_Load"};
@@ -47,7 +63,7 @@ TEST(ErrorTrap, ShowsOneBoxPerFailingStepAndGoesOn) {
     EXPECT_EQ(boxes.shown[0].prompt,
               "Type mismatch\r\nin Plumvale2021/08/31.Form1.Form_Load at line 20\r\r"
               "Please email screenshot of this message to support@quillmark.example");
-    EXPECT_EQ(boxes.shown[0].style, 48);
+    EXPECT_EQ(int(boxes.shown[0].style), 48);
     EXPECT_EQ(boxes.shown[0].title, "Application Error");
     EXPECT_EQ(trap.failures(), 1);
 }

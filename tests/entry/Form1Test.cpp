@@ -14,11 +14,13 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <memory>
 
@@ -165,7 +167,7 @@ TEST_F(Form1Test, AnUnreadableStoredDateGivesExactlyOneBox) {
               "Type mismatch: the stored issue date \"someday\" is not a date\r\n"
               "in Plumvale2021/08/31.Form1.Form_Load at line 70\r\r"
               "Please email screenshot of this message to support@quillmark.example");
-    EXPECT_EQ(boxes.shown[0].style, 48);
+    EXPECT_EQ(int(boxes.shown[0].style), 48);
     EXPECT_EQ(boxes.shown[0].title, "Application Error");
     // Start-up went on: the picker keeps its value, the month follows it, the fields came back.
     EXPECT_EQ(form->Text1(MonthYearField)->text(), MonthYearText(form->DateTimePicker1()->date()));
@@ -208,6 +210,13 @@ TEST_F(Form1Test, TheKeyboardOrderAndWholeTextSelection) {
     EXPECT_EQ(order, expected);
 }
 
+TEST_F(Form1Test, TheWindowComesUpInTheMiddleOfTheScreen) {
+    ASSERT_TRUE(start());
+    form->showCentred();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(QRect(form->pos(), form->size()).center(), screen.center());
+}
+
 TEST_F(Form1Test, SampleDataAndResetFillEveryFieldAndAreStored) {
     ASSERT_TRUE(start());
     find<QRadioButton>("Option3")->setChecked(true);
@@ -244,7 +253,7 @@ TEST_F(Form1Test, AStoreThatCannotBeWrittenIsReportedOnceAndNothingTypedIsLost) 
     QTest::mouseClick(find<QPushButton>("PushButton3"), Qt::LeftButton);
     form->Text1(0)->setText("Still typed");
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].style, 0);
+    EXPECT_EQ(int(boxes.shown[0].style), 0);
     EXPECT_TRUE(boxes.shown[0].prompt.startsWith("Your entries cannot be remembered"));
     EXPECT_EQ(form->Text1(0)->text(), "Still typed");
     EXPECT_EQ(form->Text1(4)->text(), "Dana Hollis");
@@ -357,7 +366,7 @@ TEST_F(Form1Test, ClosingTheMainWindowEndsTheProgram) {
 TEST_F(Form1Test, AGenerationRunHandsOverToThePreview) {
     ASSERT_TRUE(start());
     form->showCentred();
-    int pointerDuringRun = -1;
+    Pointer pointerDuringRun = Pointer::Default;
     int nestedPresses = 0;
     engine.onCall = [&](const QString& call) {
         if (call.startsWith("open ") && call.endsWith(" ro")) {

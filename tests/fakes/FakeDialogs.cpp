@@ -4,16 +4,16 @@
 
 namespace brindlecast::fakes {
 
-int FakeMessageBoxes::MsgBox(const QString& prompt, int style, const QString& title) {
+MsgAnswer FakeMessageBoxes::MsgBox(const QString& prompt, MsgStyle style, const QString& title) {
     shown.push_back({prompt, style, title.isEmpty() ? ProgramTitle() : title});
     if (whileOpen)
         whileOpen(shown.back());
     if (!answers.empty()) {
-        const int answer = answers.front();
+        const MsgAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
-    return (style & 0x0F) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return MsgButtons(style) == MsgStyle::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
 
 void FakeSaveDialog::ShowSave() {

@@ -13,16 +13,16 @@ namespace brindlecast::fakes {
 /// One message box as it was shown.
 struct ShownBox {
     QString prompt;
-    int style;
+    MsgStyle style;
     QString title; // as the user saw it: the program-wide title when none was given
 };
 
 /// Records every box and answers from a queue (OK, or the style's first answer, when empty).
 class FakeMessageBoxes final : public MessageBoxes {
 public:
-    int MsgBox(const QString& prompt, int style, const QString& title) override;
+    MsgAnswer MsgBox(const QString& prompt, MsgStyle style, const QString& title) override;
     std::vector<ShownBox> shown;
-    std::deque<int> answers;
+    std::deque<MsgAnswer> answers;
     /// Runs while the box is "open", like the nested event loop of a real box.
     std::function<void(const ShownBox&)> whileOpen;
 };

@@ -1,4 +1,3 @@
-#include "generate/FillPasses.h"
 #include "generate/Generation.h"
 
 #include "app/FileHelpers.h"
@@ -6,6 +5,7 @@
 #include "app/MessageBoxes.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
+#include "generate/FillPasses.h"
 #include "generate/TemplateStore.h"
 #include "generate/WorkingFiles.h"
 #include "newsletter/FieldTable.h"
@@ -301,7 +301,7 @@ TEST_F(WordCheckTest, ShowsTheAdviceAndEndsTheProgram) {
     EXPECT_FALSE(CheckWordInstalled(engine, boxes, [this] { ++ended; }));
     EXPECT_EQ(ended, 1);
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].style, 0);
+    EXPECT_EQ(int(boxes.shown[0].style), 0);
     EXPECT_EQ(boxes.shown[0].title, "Brindlecast");
     EXPECT_EQ(boxes.shown[0].prompt,
               "Error 842001. A normal instance of LibreOffice Writer could not be created.\r\n\r\n"

@@ -45,7 +45,7 @@ TEST_F(SaveTest, CancelledDialogWritesNothingAndStillSaysDone) {
     EXPECT_EQ(saveDialog.shown[0].filterIndex, 1);
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].prompt, "Done.");
-    EXPECT_EQ(boxes.shown[0].style, 0);
+    EXPECT_EQ(int(boxes.shown[0].style), 0);
     EXPECT_EQ(boxes.shown[0].title, ProgramTitle());
     EXPECT_TRUE(outEntries().isEmpty());
 }
@@ -106,7 +106,7 @@ TEST_F(SaveTest, FailedCopyKeepsTheUsersFileAndReportsInsteadOfDone) {
         << error.prompt.toStdString();
     EXPECT_TRUE(error.prompt.contains("\r\nin Plumvale2021/08/31.Form2.PushButton6_Click at line "))
         << error.prompt.toStdString();
-    EXPECT_EQ(error.style, 48);
+    EXPECT_EQ(int(error.style), 48);
     EXPECT_EQ(error.title, "Application Error");
     EXPECT_EQ(readAll(out("letter.doc")), "the user's own file");
     EXPECT_EQ(outEntries(), QStringList{"letter.doc"});

@@ -1,6 +1,8 @@
 #include "PreviewFixture.h"
 #include "app/Theme.h"
+#include "app/Twips.h"
 #include "app/WindowPointer.h"
+#include "preview/PreviewViewport.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTest>
 
 namespace brindlecast::test {
@@ -72,6 +75,16 @@ TEST_F(PreviewTest, EveryControlAndThePictureCarryWhatAScreenReaderSays) {
         EXPECT_EQ(said(name, QAccessible::Name), expected) << name;
     EXPECT_TRUE(
         said("Picture1", QAccessible::Description).contains("first page of the newsletter"));
+}
+
+TEST_F(PreviewTest, ComesUpInTheMiddleOfTheScreenOnceAndThenStaysWhereItWasPut) {
+    handOver(newsletter(), workingDocument());
+    const QRect screen = form().screen()->availableGeometry();
+    EXPECT_EQ(QRect(form().pos(), form().size()).center(), screen.center());
+    form().move(20, 30);
+    click("PushButton8");
+    handOver(newsletter(), workingDocument());
+    EXPECT_EQ(form().pos(), QPoint(20, 30));
 }
 
 TEST_F(PreviewTest, HandOverShowsThePictureAtNaturalSizeWithBarsForIt) {
@@ -307,6 +320,26 @@ TEST_F(PreviewTest, PreviewShowsTheHandedPictureAndAnEmptyOneShowsWhite) {
     EXPECT_FALSE(vBar()->isEnabled());
     click("PushButton1");
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(PreviewViewport, ShowsThePartOfThePictureUnderItAndWhiteBeyondIt) {
+    QWidget window;
+    window.resize(400, 300);
+    auto* viewport = new PreviewViewport(&window);
+    viewport->setGeometry(twipsRect(120, 120, 4500, 3000));
+    EXPECT_EQ(viewport->outerTwips(), QSize(4500, 3000));
+    EXPECT_EQ(viewport->innerTwips(), QSize(4500, 3000));
+    QImage blue = page(100, 100);
+    blue.fill(QColor(0x20, 0x40, 0x80));
+    viewport->picture()->setPicture(blue);
+    viewport->picture()->moveTwips(QPointF(-750, -600));
+    window.show();
+    const QImage shown = viewport->grab().toImage();
+    EXPECT_EQ(shown.size(), QSize(300, 200));
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(0x20, 0x40, 0x80));
+    EXPECT_EQ(shown.pixelColor(49, 59), QColor(0x20, 0x40, 0x80));
+    EXPECT_EQ(shown.pixelColor(50, 59), QColor(Qt::white));
+    EXPECT_EQ(shown.pixelColor(49, 60), QColor(Qt::white));
 }
 
 // A 32 x 32 cursor file with its hot spot at (6, 2).

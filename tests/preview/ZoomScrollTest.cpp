@@ -6,7 +6,7 @@
 namespace brindlecast {
 namespace {
 
-float pressTimes(ZoomState& state, int direction, int presses) {
+float pressTimes(ZoomState& state, ZoomDirection direction, int presses) {
     for (int i = 0; i < presses; ++i)
         state.apply(NextZoom(state.mZoom, direction));
     return state.mZoom;
@@ -15,14 +15,14 @@ float pressTimes(ZoomState& state, int direction, int presses) {
 TEST(ZoomModel, QuarterStepsStopAtBothEnds) {
     ZoomState state;
     state.reset(2248, 2248); // small enough for 4.0
-    EXPECT_EQ(pressTimes(state, ZoomIn, 12), 4.0f);
-    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomIn)));
+    EXPECT_EQ(pressTimes(state, ZoomDirection::In, 12), 4.0f);
+    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomDirection::In)));
     EXPECT_EQ(state.mZoom, 4.0f);
     EXPECT_EQ(state.mCurWidth, 8992);
 
     state.reset(2248, 2248);
-    EXPECT_EQ(pressTimes(state, ZoomOut, 3), 0.25f);
-    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomOut)));
+    EXPECT_EQ(pressTimes(state, ZoomDirection::Out, 3), 0.25f);
+    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomDirection::Out)));
     EXPECT_EQ(state.mZoom, 0.25f);
     EXPECT_EQ(state.mCurWidth, 562);
 }
@@ -45,13 +45,13 @@ TEST(ZoomModel, UnscaledSizeTakesTwoTwipsOffRoundingHalfToEven) {
 TEST(ZoomModel, RefusedStepKeepsFactorAndSizes) {
     ZoomState state;
     state.reset(7000, 9000);
-    ASSERT_EQ(pressTimes(state, ZoomIn, 2), 1.5f); // 10500 x 13500
-    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomIn)));
+    ASSERT_EQ(pressTimes(state, ZoomDirection::In, 2), 1.5f); // 10500 x 13500
+    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomDirection::In)));
     EXPECT_EQ(state.mZoom, 1.5f);
     EXPECT_EQ(state.mCurWidth, 10500);
     EXPECT_EQ(state.mCurHeight, 13500);
     // The next step starts from what is shown, not from 1.0.
-    EXPECT_TRUE(state.apply(NextZoom(state.mZoom, ZoomOut)));
+    EXPECT_TRUE(state.apply(NextZoom(state.mZoom, ZoomDirection::Out)));
     EXPECT_EQ(state.mZoom, 1.25f);
 }
 
@@ -59,12 +59,12 @@ TEST(ZoomModel, PictureOverTheLimitAtNaturalSizeCanOnlyShrink) {
     ZoomState state;
     state.reset(11998, 14998);
     EXPECT_EQ(state.mCurWidth, 11998);
-    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomIn)));
+    EXPECT_FALSE(state.apply(NextZoom(state.mZoom, ZoomDirection::In)));
     EXPECT_EQ(state.mZoom, 1.0f);
     EXPECT_EQ(state.mCurWidth, 11998);
-    EXPECT_EQ(pressTimes(state, ZoomOut, 1), 0.75f);
+    EXPECT_EQ(pressTimes(state, ZoomDirection::Out, 1), 0.75f);
     EXPECT_EQ(state.mCurWidth, 8998);
-    EXPECT_EQ(pressTimes(state, ZoomOut, 2), 0.25f);
+    EXPECT_EQ(pressTimes(state, ZoomDirection::Out, 2), 0.25f);
 }
 
 TEST(ScrollModel, BarStepAndMaximumFromTheExcess) {
