@@ -124,7 +124,7 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     const QFileInfo program(how.program);
     if (!program.isFile() || !program.isExecutable())
         fail(QStringLiteral("The document engine was not found at %1.").arg(how.program));
-    const Reference<css::uno::XComponentContext> local = localContext(program.absolutePath());
+    const LocalContext local = localContext(program.absolutePath());
 
     std::shared_ptr<OfficeProcess> office(new OfficeProcess);
     office->mFolder = how.folder;
@@ -136,61 +136,11 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     const OfficeCommand command = officeCommand(program, how.folder, profileUrl, pipeName);
     QDir().mkpath(command.scratchFolder);
     office->mRunningPid = how.runningPid;
-    const auto launch = [&] {
-        launcher.run([&] { office->mPid = LaunchOffice(command); });
-        if (office->mRunningPid)
-            office->mRunningPid->store(office->mPid);
-    };
+    const auto launch = [&] { office->launch(launcher, command); };
 
     launch();
-    const auto deadline = std::chrono::steady_clock::now() + how.timeout;
-    bool wiped = false;
-    int profileStarts = 0;
-    Reference<css::connection::XConnection> connection;
     try {
-        const Reference<css::connection::XConnector> connector =
-            css::connection::Connector::create(local);
-        while (!connection.is()) {
-            try {
-                connection =
-                    connector->connect(toOUString(QStringLiteral("pipe,name=") + pipeName));
-                break;
-            } catch (const css::connection::NoConnectException&) {
-            }
-            if (const ProcessState end = PollProcess(office->mPid); end.ended()) {
-                if (office->mRunningPid)
-                    office->mRunningPid->store(0);
-                KillProcessGroup(office->mPid);
-                if (end.kind == ProcessState::Kind::Exited &&
-                    end.number == ProfileCreatedExitCode && ++profileStarts <= 3) {
-                    launch();
-                    continue;
-                }
-                if (how.wipeProfileOnFailure && !wiped) {
-                    wiped = true;
-                    QDir(how.folder + QStringLiteral("/user")).removeRecursively();
-                    launch();
-                    continue;
-                }
-                office->markReaped();
-                fail(startFailure(end));
-            }
-            if (std::chrono::steady_clock::now() > deadline) {
-                fail(
-                    QStringLiteral("The document engine did not answer within %1 seconds.")
-                        .arg(
-                            std::chrono::duration_cast<std::chrono::seconds>(how.timeout).count()));
-            }
-            std::this_thread::sleep_for(ConnectRetryInterval);
-        }
-        const Reference<css::bridge::XBridge> bridge =
-            css::bridge::BridgeFactory::create(local)->createBridge(OUString(), OUString("urp"),
-                                                                    connection, nullptr);
-        office->mBridge.set(bridge, UNO_QUERY_THROW);
-        office->mBridge->addEventListener(new DisposeListener(office->mBridgeDisposed));
-        office->mContext.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
-                             UNO_QUERY_THROW);
-        office->mDesktop = css::frame::Desktop::create(office->mContext);
+        office->openBridge(local, office->connectWithRetry(how, local, pipeName, launch));
     } catch (...) {
         const EngineError error =
             currentEngineError(QStringLiteral("The document engine could not be reached."),
@@ -199,6 +149,63 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
         throw error;
     }
     return office;
+}
+
+void OfficeProcess::launch(LaunchThread& launcher, const OfficeCommand& command) {
+    launcher.run([&] { mPid = LaunchOffice(command); });
+    if (mRunningPid)
+        mRunningPid->store(mPid);
+}
+
+Reference<css::connection::XConnection>
+OfficeProcess::connectWithRetry(const OfficeStart& how, const LocalContext& local,
+                                const QString& pipeName, const std::function<void()>& relaunch) {
+    const auto deadline = std::chrono::steady_clock::now() + how.timeout;
+    bool wiped = false;
+    int profileStarts = 0;
+    const Reference<css::connection::XConnector> connector =
+        css::connection::Connector::create(local);
+    for (;;) {
+        try {
+            return connector->connect(toOUString(QStringLiteral("pipe,name=") + pipeName));
+        } catch (const css::connection::NoConnectException&) {
+        }
+        if (const ProcessState end = PollProcess(mPid); end.ended()) {
+            if (mRunningPid)
+                mRunningPid->store(0);
+            KillProcessGroup(mPid);
+            const bool profileMade =
+                end.kind == ProcessState::Kind::Exited && end.number == ProfileCreatedExitCode;
+            if (profileMade && ++profileStarts <= 3) {
+                relaunch();
+                continue;
+            }
+            if (how.wipeProfileOnFailure && !wiped) {
+                wiped = true;
+                QDir(how.folder + QStringLiteral("/user")).removeRecursively();
+                relaunch();
+                continue;
+            }
+            markReaped();
+            fail(startFailure(end));
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            fail(QStringLiteral("The document engine did not answer within %1 seconds.")
+                     .arg(std::chrono::duration_cast<std::chrono::seconds>(how.timeout).count()));
+        }
+        std::this_thread::sleep_for(ConnectRetryInterval);
+    }
+}
+
+void OfficeProcess::openBridge(const LocalContext& local,
+                               const Reference<css::connection::XConnection>& connection) {
+    const Reference<css::bridge::XBridge> bridge =
+        css::bridge::BridgeFactory::create(local)->createBridge(OUString(), OUString("urp"),
+                                                                connection, nullptr);
+    mBridge.set(bridge, UNO_QUERY_THROW);
+    mBridge->addEventListener(new DisposeListener(mBridgeDisposed));
+    mContext.set(bridge->getInstance(OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
+    mDesktop = css::frame::Desktop::create(mContext);
 }
 
 OfficeProcess::~OfficeProcess() {

@@ -5,9 +5,11 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -47,7 +49,18 @@ public:
     void shutDown();
 
 private:
+    using LocalContext = css::uno::Reference<css::uno::XComponentContext>;
+
     OfficeProcess() = default;
+    void launch(LaunchThread& launcher, const OfficeCommand& command);
+    // Asks for the office's pipe until it answers, starting the office again when it only
+    // made its profile, or (once, when asked to) on a wiped profile.
+    css::uno::Reference<css::connection::XConnection>
+    connectWithRetry(const OfficeStart& how, const LocalContext& local, const QString& pipeName,
+                     const std::function<void()>& relaunch);
+    // Opens the bridge on the connection, and through it the office's context and desktop.
+    void openBridge(const LocalContext& local,
+                    const css::uno::Reference<css::connection::XConnection>& connection);
     bool reapIfExited(); // true when the process has ended (and is reaped)
     void markReaped();
     void removePipeSockets();
