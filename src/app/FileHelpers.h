@@ -2,6 +2,11 @@
 
 #include <QString>
 
+class QFileInfo;
+
+// Only ProgramFolder and TempFolder are the same everywhere; the rest is defined per operating
+// system (posix/FileHelpersPosix.cpp), so that links, permissions and the reasons of failures
+// are the system's own.
 namespace brindlecast {
 
 /// True when something is at the exact path; every failure (empty path, missing folder) is false.
@@ -9,6 +14,12 @@ bool FileExists(const QString& path);
 
 /// Removes one file; a missing, locked or otherwise undeletable file is silently left alone.
 void DeleteFileQuietly(const QString& path);
+
+/// True when `path` names a folder the program may create files in.
+bool IsWritableFolder(const QString& path);
+
+/// True when the file `info` describes belongs to the user the program runs as.
+bool OwnedByCurrentUser(const QFileInfo& info);
 
 /// The folder of the running program, without a trailing separator.
 QString ProgramFolder();

@@ -31,10 +31,10 @@ FileLock CreateLockedFile(const QString& path, const QByteArray& bytes);
 /// when the file is missing, is not a regular file, or another holder has its lock.
 FileLock TryLockExistingFile(const QString& path);
 
-/// An advisory lock on one file (flock), held until it is released or the object goes. The
-/// kernel drops it when the holding process ends however it ends, so a lock that can be taken
-/// marks what it guards as left behind. Two holders exclude each other whether they are two
-/// processes or two openings in one process.
+/// An advisory lock on one file (flock on POSIX systems, see posix/FileLockPosix.cpp), held until
+/// it is released or the object goes. The kernel drops it when the holding process ends however it
+/// ends, so a lock that can be taken marks what it guards as left behind. Two holders exclude each
+/// other whether they are two processes or two openings in one process.
 class FileLock {
 public:
     FileLock() = default;

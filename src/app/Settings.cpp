@@ -1,10 +1,8 @@
 #include "Settings.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <cerrno>
-#include <sys/stat.h>
 
 namespace brindlecast {
 
@@ -16,10 +14,8 @@ QString SettingsFilePath(const QString& app) {
 // Only a regular file (or none yet) can be a store: opening a FIFO blocks until someone writes
 // to it, and a device or a folder is nothing to read settings from.
 static bool usableStore(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return errno == ENOENT;
-    return S_ISREG(st.st_mode);
+    const QFileInfo store(path);
+    return !store.exists() || store.isFile();
 }
 
 static QString keyPath(const QString& section, const QString& key) {

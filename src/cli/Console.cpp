@@ -1,12 +1,13 @@
 #include "Console.h"
 
+#include "app/Terminal.h"
+
 #include <cstdio>
-#include <unistd.h>
 
 namespace brindlecast::cli {
 
 Console::Console(bool quiet)
-    : mChatty(!quiet && ::isatty(STDERR_FILENO) == 1) {}
+    : mChatty(!quiet && StandardErrorIsTerminal()) {}
 
 void Console::error(const QString& text) {
     endProgress();

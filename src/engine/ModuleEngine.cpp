@@ -1,7 +1,6 @@
 #include "ModuleEngine.h"
 
-#include <QFile>
-#include <dlfcn.h>
+#include <QLibrary>
 
 namespace brindlecast::engine {
 
@@ -15,11 +14,15 @@ ModuleEngine::~ModuleEngine() = default;
 
 std::unique_ptr<Application> ModuleEngine::createApplication() {
     if (!mEngine) {
-        void* module = ::dlopen(QFile::encodeName(mModulePath).constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!module)
-            throw EngineError(std::string("The document engine cannot be loaded: ") + ::dlerror());
+        // Every symbol is resolved now, so that a module missing a library of the office's
+        // fails here, where the program gives its advice, and not in the middle of a run.
+        QLibrary module(mModulePath);
+        module.setLoadHints(QLibrary::ResolveAllSymbolsHint | QLibrary::PreventUnloadHint);
+        if (!module.load())
+            throw EngineError("The document engine cannot be loaded: " +
+                              module.errorString().toStdString());
         using Create = Engine* (*)(Clipboard*);
-        auto create = reinterpret_cast<Create>(::dlsym(module, ModuleEntryPoint));
+        auto create = reinterpret_cast<Create>(module.resolve(ModuleEntryPoint));
         if (!create)
             throw EngineError("The document engine cannot be loaded: " + mModulePath.toStdString() +
                               " is no engine module");

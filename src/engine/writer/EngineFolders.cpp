@@ -7,8 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QTemporaryDir>
 
 namespace brindlecast::engine::writer {
 
@@ -18,28 +17,26 @@ const QString OwnerLockName = QStringLiteral("/owner.lock");
 const QString PipesNoteName = QStringLiteral("/pipes");
 constexpr qint64 OwnerlessAgeSeconds = 10 * 60;
 
-// Only what the office makes for a pipe of ours: a socket of this user directly in /tmp under
-// the runtime's prefix, whatever a damaged or planted note says.
-bool isOurPipeSocket(const QByteArray& path) {
-    const QByteArray prefix = "/tmp/OSL_PIPE_" + QByteArray::number(::getuid()) + '_';
-    if (!path.startsWith(prefix) || path.indexOf('/', prefix.size()) >= 0)
-        return false;
-    struct stat status {};
-    return ::lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode) &&
-           status.st_uid == ::getuid();
-}
-
 void removePipeSockets(const QString& folder) {
     QFile note(folder + PipesNoteName);
     if (!note.open(QIODevice::ReadOnly))
         return;
-    for (const QByteArray& path : note.read(4096).split('\n')) {
-        if (isOurPipeSocket(path))
-            ::unlink(path.constData());
-    }
+    for (const QByteArray& path : note.read(4096).split('\n'))
+        RemoveOurPipeSocket(path);
 }
 
 } // namespace
+
+QString MakeEngineFolder(const QString& parent) {
+    QTemporaryDir folder(parent + QStringLiteral("/brindlecast-engine-XXXXXX"));
+    if (!folder.isValid())
+        throw EngineError(QStringLiteral("The document engine's working folder could not be "
+                                         "created in %1 (%2).")
+                              .arg(parent, folder.errorString())
+                              .toStdString());
+    folder.setAutoRemove(false);
+    return folder.path();
+}
 
 FileLock ClaimEngineFolder(const QString& folder) {
     try {
@@ -72,7 +69,7 @@ void RemoveDeadEngineFolders(const QString& parent) {
     for (const QString& name : names) {
         const QString folder = dir.filePath(name);
         const QFileInfo info(folder);
-        if (!info.isDir() || info.isSymLink() || info.ownerId() != ::getuid())
+        if (!info.isDir() || info.isSymLink() || !OwnedByCurrentUser(info))
             continue;
         // Held while the folder goes, so that two instances starting at once do not both act.
         const FileLock owner = TryLockExistingFile(folder + OwnerLockName);

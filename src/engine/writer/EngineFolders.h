@@ -7,8 +7,12 @@
 #include <vector>
 
 // The engine's private folders in TEMP, marked with their owner so that what a killed program
-// left behind can be told from what a live one uses.
+// left behind can be told from what a live one uses, and the files its office leaves elsewhere.
+// The room check and the pipes' sockets are the operating system's (posix/EngineFoldersPosix.cpp).
 namespace brindlecast::engine::writer {
+
+/// Makes a new engine folder in `parent`, open to this user only. Throws EngineError.
+QString MakeEngineFolder(const QString& parent);
 
 /// Takes the owner lock of the engine folder just made at `folder`, held for the engine's
 /// lifetime. When it cannot be had, removes the folder and throws EngineError.
@@ -18,6 +22,20 @@ FileLock ClaimEngineFolder(const QString& folder);
 /// leaves in /tmp when it is killed. Best effort: a folder that cannot take the note loses
 /// nothing else.
 void RecordPipeSockets(const QString& folder, const std::vector<QByteArray>& sockets);
+
+/// Throws EngineError, with the reason, when `folder` has no room for the office's profile: an
+/// office that finds none only exits with a code of its own.
+void RequireRoom(const QString& folder);
+
+/// Where the office's runtime keeps the socket of its named pipe `name`, whatever TMPDIR says.
+QByteArray PipeSocketPath(const QString& name);
+
+/// Removes the socket at `path`; anything else there stays.
+void RemoveSocket(const QByteArray& path);
+
+/// Removes the socket at `path` only when it is one the office made for a pipe of this user's,
+/// whatever a damaged or planted note names.
+void RemoveOurPipeSocket(const QByteArray& path);
 
 /// Removes, with their pipe sockets, the engine folders in `parent` whose owner no longer runs:
 /// those whose owner lock can be taken, and those without one (left by an older version, or

@@ -4,13 +4,13 @@
 #include "UnoSupport.h"
 #include "engine/Engine.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <atomic>
-#include <cerrno>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/connection/Connector.hpp>
@@ -19,70 +19,13 @@
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
 #include <rtl/bootstrap.hxx>
-#include <sys/prctl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
+#include <thread>
 
 namespace brindlecast::engine::writer {
 
 using css::uno::Reference;
 using css::uno::UNO_QUERY_THROW;
-
-LaunchThread::LaunchThread()
-    : mThread([this] { loop(); }) {}
-
-LaunchThread::~LaunchThread() {
-    {
-        std::lock_guard lock(mMutex);
-        mStopping = true;
-    }
-    mChanged.notify_all();
-    mThread.join();
-}
-
-void LaunchThread::run(const std::function<void()>& job) {
-    std::unique_lock lock(mMutex);
-    mChanged.wait(lock, [this] { return mJob == nullptr; });
-    mJob = &job;
-    mDone = false;
-    mFailure = nullptr;
-    mChanged.notify_all();
-    mChanged.wait(lock, [this] { return mDone; });
-    mJob = nullptr;
-    const std::exception_ptr failure = mFailure;
-    mChanged.notify_all();
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
-void LaunchThread::loop() {
-    std::unique_lock lock(mMutex);
-    for (;;) {
-        mChanged.wait(lock, [this] { return mStopping || (mJob != nullptr && !mDone); });
-        if (mStopping)
-            return;
-        const std::function<void()>* job = mJob;
-        lock.unlock();
-        std::exception_ptr failure;
-        try {
-            (*job)();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        lock.lock();
-        mFailure = failure;
-        mDone = true;
-        mChanged.notify_all();
-    }
-}
 
 namespace {
 
@@ -130,14 +73,9 @@ Reference<css::uno::XComponentContext> localContext(const QString& programFolder
 QString uniquePipeName() {
     static std::atomic<unsigned> counter{0};
     return QStringLiteral("brindlecast_%1_%2_%3")
-        .arg(::getpid())
+        .arg(QCoreApplication::applicationPid())
         .arg(++counter)
         .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
-}
-
-// Where the runtime puts a named pipe's socket, whatever TMPDIR says.
-QByteArray pipeSocketPath(const QString& name) {
-    return QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(name).toUtf8();
 }
 
 // The office's single-instance pipe for a profile: the MD5 of the profile URL's UTF-16 text, in
@@ -152,125 +90,31 @@ QString singleInstancePipeName(const OUString& profileUrl) {
     return name;
 }
 
-// Everything the child needs, prepared before fork: after it only async-signal-safe calls.
-struct SpawnPlan {
-    QByteArray program;
-    std::vector<QByteArray> arguments;
-    std::vector<char*> argv;
-    std::vector<QByteArray> environment;
-    std::vector<char*> envp;
-    QByteArray logPath;
-};
-
-// The office converts file URLs to paths in its locale's character set: under a non-UTF-8
-// locale (LANG=C, common for services and CI) it cannot open a path with non-ASCII letters.
-// The office's own scratch files go into `scratch`, inside the engine's folder, so that they
-// go with it instead of piling up beside the user's files when the office is killed.
-std::vector<QByteArray> officeEnvironment(const QString& scratch) {
-    std::vector<QByteArray> environment;
-    for (char** entry = environ; *entry; ++entry) {
-        const QByteArray variable(*entry);
-        if (!variable.startsWith("TMPDIR=") && !variable.startsWith("TMP=") &&
-            !variable.startsWith("TEMP="))
-            environment.push_back(variable);
-    }
-    for (const char* name : {"TMPDIR=", "TMP=", "TEMP="})
-        environment.push_back(name + QFile::encodeName(scratch));
-    QByteArray ctype = qgetenv("LC_ALL");
-    if (ctype.isEmpty())
-        ctype = qgetenv("LC_CTYPE");
-    if (ctype.isEmpty())
-        ctype = qgetenv("LANG");
-    const QByteArray lower = ctype.toLower();
-    if (!lower.contains("utf-8") && !lower.contains("utf8")) {
-        std::erase_if(environment,
-                      [](const QByteArray& entry) { return entry.startsWith("LC_ALL="); });
-        environment.emplace_back("LC_ALL=C.UTF-8");
-    }
-    return environment;
+OfficeCommand officeCommand(const QFileInfo& program, const QString& folder,
+                            const OUString& profileUrl, const QString& pipeName) {
+    OfficeCommand command;
+    command.program = QFile::encodeName(program.absoluteFilePath());
+    command.logFile = folder + QStringLiteral("/engine.log");
+    command.scratchFolder = folder + QStringLiteral("/scratch");
+    command.arguments = {command.program,
+                         "-env:UserInstallation=" + QFile::encodeName(toQString(profileUrl)),
+                         "--headless",
+                         "--invisible",
+                         "--nologo",
+                         "--norestore",
+                         "--nodefault",
+                         "--nolockcheck",
+                         "--nofirststartwizard",
+                         "--accept=pipe,name=" + pipeName.toUtf8() + ";urp;"};
+    return command;
 }
 
-pid_t spawn(SpawnPlan& plan) {
-    plan.argv.clear();
-    for (QByteArray& argument : plan.arguments)
-        plan.argv.push_back(argument.data());
-    plan.argv.push_back(nullptr);
-    plan.envp.clear();
-    for (QByteArray& entry : plan.environment)
-        plan.envp.push_back(entry.data());
-    plan.envp.push_back(nullptr);
-
-    const int logFd =
-        ::open(plan.logPath.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (logFd < 0)
-        fail(QStringLiteral("The document engine's log file could not be created (%1).")
-                 .arg(QString::fromLocal8Bit(std::strerror(errno))));
-    const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    int report[2];
-    if (nullFd < 0 || ::pipe2(report, O_CLOEXEC) != 0) {
-        const int error = errno;
-        ::close(logFd);
-        if (nullFd >= 0)
-            ::close(nullFd);
-        fail(QStringLiteral("The document engine could not be started (%1).")
-                 .arg(QString::fromLocal8Bit(std::strerror(error))));
-    }
-
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (::getppid() != parent) // the program died before the signal was armed
-            ::_exit(126);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction defaults {};
-        defaults.sa_handler = SIG_DFL;
-        ::sigaction(SIGPIPE, &defaults, nullptr);
-        ::sigaction(SIGCHLD, &defaults, nullptr);
-        ::dup2(nullFd, 0);
-        ::dup2(logFd, 1);
-        ::dup2(logFd, 2);
-        // Whatever descriptors the program holds (windows, files) are not the engine's.
-        if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
-            for (int fd = 3; fd < 4096; ++fd)
-                ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-        ::execve(plan.program.constData(), plan.argv.data(), plan.envp.data());
-        const int error = errno;
-        [[maybe_unused]] const ssize_t ignored = ::write(report[1], &error, sizeof error);
-        ::_exit(127);
-    }
-    const int forkError = errno;
-    ::close(report[1]);
-    ::close(logFd);
-    ::close(nullFd);
-    if (pid < 0) {
-        ::close(report[0]);
-        fail(QStringLiteral("The document engine could not be started (%1).")
-                 .arg(QString::fromLocal8Bit(std::strerror(forkError))));
-    }
-    ::setpgid(pid, pid); // also here, so that killing the group cannot race the child's own call
-    int execError = 0;
-    ssize_t got;
-    do {
-        got = ::read(report[0], &execError, sizeof execError);
-    } while (got < 0 && errno == EINTR);
-    ::close(report[0]);
-    if (got == sizeof execError) {
-        ::waitpid(pid, nullptr, 0);
-        fail(QStringLiteral("The document engine %1 could not be started (%2).")
-                 .arg(QString::fromLocal8Bit(plan.program),
-                      QString::fromLocal8Bit(std::strerror(execError))));
-    }
-    return pid;
-}
-
-void killGroup(pid_t pid) {
-    if (pid > 0)
-        ::kill(-pid, SIGKILL);
+QString startFailure(const ProcessState& end) {
+    if (end.kind == ProcessState::Kind::Exited)
+        return QStringLiteral("The document engine stopped while starting (exit code %1).")
+            .arg(end.number);
+    return QStringLiteral("The document engine stopped while starting (signal %1).")
+        .arg(end.number);
 }
 
 } // namespace
@@ -280,93 +124,23 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     const QFileInfo program(how.program);
     if (!program.isFile() || !program.isExecutable())
         fail(QStringLiteral("The document engine was not found at %1.").arg(how.program));
-    const Reference<css::uno::XComponentContext> local = localContext(program.absolutePath());
+    const LocalContext local = localContext(program.absolutePath());
 
     std::shared_ptr<OfficeProcess> office(new OfficeProcess);
     office->mFolder = how.folder;
     const QString pipeName = uniquePipeName();
     const OUString profileUrl = fileUrl(how.folder);
-    office->mPipePaths = {pipeSocketPath(pipeName),
-                          pipeSocketPath(singleInstancePipeName(profileUrl))};
+    office->mPipePaths = {PipeSocketPath(pipeName),
+                          PipeSocketPath(singleInstancePipeName(profileUrl))};
     RecordPipeSockets(how.folder, office->mPipePaths);
-    SpawnPlan plan;
-    plan.program = QFile::encodeName(program.absoluteFilePath());
-    plan.logPath = QFile::encodeName(how.folder + QStringLiteral("/engine.log"));
-    const QString scratch = how.folder + QStringLiteral("/scratch");
-    QDir().mkpath(scratch);
-    plan.environment = officeEnvironment(scratch);
-    plan.arguments = {plan.program,
-                      "-env:UserInstallation=" + QFile::encodeName(toQString(profileUrl)),
-                      "--headless",
-                      "--invisible",
-                      "--nologo",
-                      "--norestore",
-                      "--nodefault",
-                      "--nolockcheck",
-                      "--nofirststartwizard",
-                      "--accept=pipe,name=" + pipeName.toUtf8() + ";urp;"};
+    const OfficeCommand command = officeCommand(program, how.folder, profileUrl, pipeName);
+    QDir().mkpath(command.scratchFolder);
     office->mRunningPid = how.runningPid;
-    const auto launch = [&] {
-        launcher.run([&] { office->mPid = spawn(plan); });
-        if (office->mRunningPid)
-            office->mRunningPid->store(office->mPid);
-    };
+    const auto launch = [&] { office->launch(launcher, command); };
 
     launch();
-    const auto deadline = std::chrono::steady_clock::now() + how.timeout;
-    bool wiped = false;
-    int profileStarts = 0;
-    Reference<css::connection::XConnection> connection;
     try {
-        const Reference<css::connection::XConnector> connector =
-            css::connection::Connector::create(local);
-        while (!connection.is()) {
-            try {
-                connection =
-                    connector->connect(toOUString(QStringLiteral("pipe,name=") + pipeName));
-                break;
-            } catch (const css::connection::NoConnectException&) {
-            }
-            int status = 0;
-            if (::waitpid(office->mPid, &status, WNOHANG) == office->mPid) {
-                if (office->mRunningPid)
-                    office->mRunningPid->store(0);
-                const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                killGroup(office->mPid);
-                if (code == ProfileCreatedExitCode && ++profileStarts <= 3) {
-                    launch();
-                    continue;
-                }
-                if (how.wipeProfileOnFailure && !wiped) {
-                    wiped = true;
-                    QDir(how.folder + QStringLiteral("/user")).removeRecursively();
-                    launch();
-                    continue;
-                }
-                office->markReaped();
-                fail(WIFEXITED(status)
-                         ? QStringLiteral(
-                               "The document engine stopped while starting (exit code %1).")
-                               .arg(code)
-                         : QStringLiteral("The document engine stopped while starting (signal %1).")
-                               .arg(WTERMSIG(status)));
-            }
-            if (std::chrono::steady_clock::now() > deadline) {
-                fail(
-                    QStringLiteral("The document engine did not answer within %1 seconds.")
-                        .arg(
-                            std::chrono::duration_cast<std::chrono::seconds>(how.timeout).count()));
-            }
-            std::this_thread::sleep_for(ConnectRetryInterval);
-        }
-        const Reference<css::bridge::XBridge> bridge =
-            css::bridge::BridgeFactory::create(local)->createBridge(OUString(), OUString("urp"),
-                                                                    connection, nullptr);
-        office->mBridge.set(bridge, UNO_QUERY_THROW);
-        office->mBridge->addEventListener(new DisposeListener(office->mBridgeDisposed));
-        office->mContext.set(bridge->getInstance(OUString("StarOffice.ComponentContext")),
-                             UNO_QUERY_THROW);
-        office->mDesktop = css::frame::Desktop::create(office->mContext);
+        office->openBridge(local, office->connectWithRetry(how, local, pipeName, launch));
     } catch (...) {
         const EngineError error =
             currentEngineError(QStringLiteral("The document engine could not be reached."),
@@ -377,6 +151,63 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     return office;
 }
 
+void OfficeProcess::launch(LaunchThread& launcher, const OfficeCommand& command) {
+    launcher.run([&] { mPid = LaunchOffice(command); });
+    if (mRunningPid)
+        mRunningPid->store(mPid);
+}
+
+Reference<css::connection::XConnection>
+OfficeProcess::connectWithRetry(const OfficeStart& how, const LocalContext& local,
+                                const QString& pipeName, const std::function<void()>& relaunch) {
+    const auto deadline = std::chrono::steady_clock::now() + how.timeout;
+    bool wiped = false;
+    int profileStarts = 0;
+    const Reference<css::connection::XConnector> connector =
+        css::connection::Connector::create(local);
+    for (;;) {
+        try {
+            return connector->connect(toOUString(QStringLiteral("pipe,name=") + pipeName));
+        } catch (const css::connection::NoConnectException&) {
+        }
+        if (const ProcessState end = PollProcess(mPid); end.ended()) {
+            if (mRunningPid)
+                mRunningPid->store(0);
+            KillProcessGroup(mPid);
+            const bool profileMade =
+                end.kind == ProcessState::Kind::Exited && end.number == ProfileCreatedExitCode;
+            if (profileMade && ++profileStarts <= 3) {
+                relaunch();
+                continue;
+            }
+            if (how.wipeProfileOnFailure && !wiped) {
+                wiped = true;
+                QDir(how.folder + QStringLiteral("/user")).removeRecursively();
+                relaunch();
+                continue;
+            }
+            markReaped();
+            fail(startFailure(end));
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            fail(QStringLiteral("The document engine did not answer within %1 seconds.")
+                     .arg(std::chrono::duration_cast<std::chrono::seconds>(how.timeout).count()));
+        }
+        std::this_thread::sleep_for(ConnectRetryInterval);
+    }
+}
+
+void OfficeProcess::openBridge(const LocalContext& local,
+                               const Reference<css::connection::XConnection>& connection) {
+    const Reference<css::bridge::XBridge> bridge =
+        css::bridge::BridgeFactory::create(local)->createBridge(OUString(), OUString("urp"),
+                                                                connection, nullptr);
+    mBridge.set(bridge, UNO_QUERY_THROW);
+    mBridge->addEventListener(new DisposeListener(mBridgeDisposed));
+    mContext.set(bridge->getInstance(OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
+    mDesktop = css::frame::Desktop::create(mContext);
+}
+
 OfficeProcess::~OfficeProcess() {
     shutDown();
 }
@@ -384,7 +215,7 @@ OfficeProcess::~OfficeProcess() {
 // A reaped process's id may soon belong to another process: nobody may signal it any more.
 void OfficeProcess::markReaped() {
     mReaped = true;
-    pid_t expected = mPid;
+    ProcessId expected = mPid;
     if (mRunningPid)
         mRunningPid->compare_exchange_strong(expected, 0);
 }
@@ -392,9 +223,7 @@ void OfficeProcess::markReaped() {
 bool OfficeProcess::reapIfExited() {
     if (mReaped || mPid <= 0)
         return true;
-    int status = 0;
-    const pid_t result = ::waitpid(mPid, &status, WNOHANG);
-    if (result == mPid || (result < 0 && errno == ECHILD))
+    if (PollProcess(mPid).kind != ProcessState::Kind::Running)
         markReaped();
     return mReaped;
 }
@@ -424,10 +253,9 @@ void OfficeProcess::shutDown() {
     while (!reapIfExited() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     // Also after a clean exit: helpers the engine may have started share its group.
-    killGroup(mPid);
+    KillProcessGroup(mPid);
     if (!mReaped && mPid > 0) {
-        while (::waitpid(mPid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        WaitForProcess(mPid);
         markReaped();
     }
     if (mBridge.is()) {
@@ -438,15 +266,16 @@ void OfficeProcess::shutDown() {
     }
     if (request.joinable())
         request.join();
-    // A killed engine leaves its pipes' sockets behind; their names are ours alone.
-    for (const QByteArray& path : mPipePaths) {
-        struct stat status {};
-        if (::lstat(path.constData(), &status) == 0 && S_ISSOCK(status.st_mode))
-            ::unlink(path.constData());
-    }
+    removePipeSockets();
     mDesktop.clear();
     mContext.clear();
     mBridge.clear();
+}
+
+// A killed engine leaves its pipes' sockets behind; their names are ours alone.
+void OfficeProcess::removePipeSockets() {
+    for (const QByteArray& path : mPipePaths)
+        RemoveSocket(path);
 }
 
 } // namespace brindlecast::engine::writer

@@ -1,46 +1,20 @@
 #pragma once
 
+#include "OfficeLaunch.h"
+
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <com/sun/star/connection/XConnection.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
-#include <condition_variable>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <sys/types.h>
-#include <thread>
 #include <vector>
 
 namespace brindlecast::engine::writer {
-
-/// Runs jobs on one thread that lives as long as this object. The engine process is forked
-/// there because the kernel's parent-death signal fires when the forking *thread* ends, not
-/// the program: forked from a short-lived worker thread, the engine would die with it.
-class LaunchThread {
-public:
-    LaunchThread();
-    ~LaunchThread();
-    LaunchThread(const LaunchThread&) = delete;
-    LaunchThread& operator=(const LaunchThread&) = delete;
-
-    /// Runs `job` on the thread and waits for it; an exception it throws is rethrown here.
-    void run(const std::function<void()>& job);
-
-private:
-    void loop();
-
-    std::mutex mMutex;
-    std::condition_variable mChanged;
-    const std::function<void()>* mJob = nullptr;
-    std::exception_ptr mFailure;
-    bool mDone = false;
-    bool mStopping = false;
-    std::thread mThread;
-};
 
 /// How to start the engine process.
 struct OfficeStart {
@@ -50,7 +24,7 @@ struct OfficeStart {
     bool wipeProfileOnFailure = false; // a profile left by a killed engine may be damaged
     /// Holds the running process's id from its launch until it is reaped, so that another
     /// thread can stop it while a request to it hangs.
-    std::shared_ptr<std::atomic<pid_t>> runningPid;
+    std::shared_ptr<std::atomic<ProcessId>> runningPid;
 };
 
 /// One running engine process of our own and the bridge to it.
@@ -62,7 +36,7 @@ public:
     OfficeProcess(const OfficeProcess&) = delete;
     OfficeProcess& operator=(const OfficeProcess&) = delete;
 
-    pid_t pid() const { return mPid; }
+    ProcessId pid() const { return mPid; }
     const QString& folder() const { return mFolder; }
     const css::uno::Reference<css::frame::XDesktop2>& desktop() const { return mDesktop; }
     const css::uno::Reference<css::uno::XComponentContext>& context() const { return mContext; }
@@ -75,12 +49,24 @@ public:
     void shutDown();
 
 private:
+    using LocalContext = css::uno::Reference<css::uno::XComponentContext>;
+
     OfficeProcess() = default;
+    void launch(LaunchThread& launcher, const OfficeCommand& command);
+    // Asks for the office's pipe until it answers, starting the office again when it only
+    // made its profile, or (once, when asked to) on a wiped profile.
+    css::uno::Reference<css::connection::XConnection>
+    connectWithRetry(const OfficeStart& how, const LocalContext& local, const QString& pipeName,
+                     const std::function<void()>& relaunch);
+    // Opens the bridge on the connection, and through it the office's context and desktop.
+    void openBridge(const LocalContext& local,
+                    const css::uno::Reference<css::connection::XConnection>& connection);
     bool reapIfExited(); // true when the process has ended (and is reaped)
     void markReaped();
+    void removePipeSockets();
 
-    pid_t mPid = 0;
-    std::shared_ptr<std::atomic<pid_t>> mRunningPid;
+    ProcessId mPid = 0;
+    std::shared_ptr<std::atomic<ProcessId>> mRunningPid;
     bool mReaped = false;
     bool mShutDown = false;
     std::mutex mMutex;

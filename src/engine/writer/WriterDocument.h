@@ -131,6 +131,9 @@ private:
     /// document is stored or drawn.
     void prepareOutput();
     void discoverStories();
+    void discoverHeadersAndFooters();
+    void discoverNotes();
+    void addStory(const css::uno::Reference<css::text::XText>& text);
     void discoverShapes();
     std::shared_ptr<TextStory> mainStory();
     WriterRange& mainRange(std::unique_ptr<WriterRange>& range);

@@ -6,39 +6,8 @@
 #include "app/FileHelpers.h"
 
 #include <QDir>
-#include <QFile>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace brindlecast::engine::writer {
-
-namespace {
-
-// An office that finds no room for its profile only exits with a code of its own; the user is
-// better served by the reason itself.
-void requireRoom(const QString& folder) {
-    constexpr size_t ProfileRoom = 1 << 20;
-    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/room-check"));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    int error = fd < 0 ? errno : 0;
-    const QByteArray zeros(64 * 1024, '\0');
-    for (size_t written = 0; !error && written < ProfileRoom; written += size_t(zeros.size())) {
-        if (::write(fd, zeros.constData(), size_t(zeros.size())) != zeros.size())
-            error = errno ? errno : ENOSPC;
-    }
-    if (fd >= 0 && ::close(fd) != 0 && !error)
-        error = errno;
-    ::unlink(path.constData());
-    if (error)
-        throw EngineError(QStringLiteral("The document engine has no room to work in %1 (%2).")
-                              .arg(folder, QString::fromLocal8Bit(std::strerror(error)))
-                              .toStdString());
-}
-
-} // namespace
 
 struct WriterEngine::State {
     Clipboard& clipboard;
@@ -46,9 +15,9 @@ struct WriterEngine::State {
     WriterEngineOptions options;
     QString folder;
     std::shared_ptr<OfficeProcess> office;
-    pid_t lastPid = 0;
+    ProcessId lastPid = 0;
     std::unique_ptr<LaunchThread> launcher;
-    std::shared_ptr<std::atomic<pid_t>> runningPid;
+    std::shared_ptr<std::atomic<ProcessId>> runningPid;
     FileLock owner; // marks the folder as this live engine's
 };
 
@@ -61,7 +30,7 @@ WriterEngine::WriterEngine(Clipboard& clipboard, PictureSize pictureSize,
                        {},
                        0,
                        {},
-                       std::make_shared<std::atomic<pid_t>>(0),
+                       std::make_shared<std::atomic<ProcessId>>(0),
                        {}}) {}
 
 WriterEngine::~WriterEngine() {
@@ -85,15 +54,9 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
             // with another office process (a second one would hand its work to the first).
             // What engines of killed programs left goes first.
             RemoveDeadEngineFolders(TempFolder());
-            QByteArray pattern =
-                QFile::encodeName(TempFolder() + QStringLiteral("/brindlecast-engine-XXXXXX"));
-            if (!::mkdtemp(pattern.data()))
-                throw EngineError(QStringLiteral("The document engine's working folder could "
-                                                 "not be created in %1 (%2).")
-                                      .arg(TempFolder(), QString::fromLocal8Bit(strerror(errno)))
-                                      .toStdString());
-            state.owner = ClaimEngineFolder(QFile::decodeName(pattern));
-            state.folder = QFile::decodeName(pattern);
+            const QString folder = MakeEngineFolder(TempFolder());
+            state.owner = ClaimEngineFolder(folder);
+            state.folder = folder;
         }
         if (!state.launcher)
             state.launcher = std::make_unique<LaunchThread>();
@@ -103,7 +66,7 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
         how.timeout = state.options.startTimeout;
         how.wipeProfileOnFailure = replacingDeadEngine;
         how.runningPid = state.runningPid;
-        requireRoom(state.folder);
+        RequireRoom(state.folder);
         state.office = OfficeProcess::start(how, *state.launcher);
         state.lastPid = state.office->pid();
     }
@@ -111,12 +74,10 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
 }
 
 void WriterEngine::stop() noexcept {
-    const pid_t pid = mState->runningPid->load();
-    if (pid > 0)
-        ::kill(-pid, SIGKILL);
+    KillProcessGroup(mState->runningPid->load());
 }
 
-pid_t WriterEngine::processId() const {
+qint64 WriterEngine::processId() const {
     return mState->lastPid;
 }
 

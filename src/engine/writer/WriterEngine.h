@@ -5,7 +5,6 @@
 #include <QString>
 #include <chrono>
 #include <memory>
-#include <sys/types.h>
 
 namespace brindlecast {
 class Clipboard;
@@ -39,7 +38,7 @@ public:
     void stop() noexcept override;
 
     /// The office process's id; 0 before the first start.
-    pid_t processId() const;
+    qint64 processId() const;
 
 private:
     struct State;

@@ -1,0 +1,11 @@
+#include "app/Terminal.h"
+
+#include <unistd.h>
+
+namespace brindlecast {
+
+bool StandardErrorIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+} // namespace brindlecast

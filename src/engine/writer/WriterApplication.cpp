@@ -1,0 +1,74 @@
+#include "OfficeProcess.h"
+#include "UnoProperties.h"
+#include "UnoSupport.h"
+#include "WriterDocument.h"
+
+#include <QFileInfo>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/frame/XComponentLoader.hpp>
+
+namespace brindlecast::engine::writer {
+
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::UNO_QUERY_THROW;
+
+WriterApplication::WriterApplication(std::shared_ptr<OfficeProcess> office, Clipboard& clipboard,
+                                     PictureSize pictureSize)
+    : mSession{std::move(office), clipboard, pictureSize} {}
+
+WriterApplication::~WriterApplication() {
+    quit();
+}
+
+Document& WriterApplication::open(const QString& path, bool readOnly) {
+    const QString failure = QStringLiteral("Cannot open the document %1.").arg(path);
+    if (!QFileInfo(path).isFile())
+        throw EngineError(failure.toStdString());
+    Reference<css::lang::XComponent> component;
+    try {
+        const Reference<css::frame::XComponentLoader> loader(mSession.office->desktop(),
+                                                             UNO_QUERY_THROW);
+        // The template itself opens, not a new document made from it, and its macros never run.
+        component = loader->loadComponentFromURL(
+            fileUrl(path), OUString("_blank"), 0,
+            properties({property("Hidden", Any(true)), property("ReadOnly", Any(readOnly)),
+                        property("AsTemplate", Any(false)),
+                        property("MacroExecutionMode",
+                                 Any(css::document::MacroExecMode::NEVER_EXECUTE))}));
+    } catch (...) {
+        throw mSession.error(failure);
+    }
+    if (!component.is())
+        throw EngineError(failure.toStdString());
+    mDocuments.push_back(std::make_unique<WriterDocument>(mSession, component, path));
+    try {
+        mDocuments.back()->holdLayout();
+    } catch (...) {
+        throw mSession.error(failure);
+    }
+    return *mDocuments.back();
+}
+
+WriterDocument& WriterApplication::active() {
+    for (auto document = mDocuments.rbegin(); document != mDocuments.rend(); ++document) {
+        if (!(*document)->isClosed())
+            return **document;
+    }
+    throw EngineError("No document is open.");
+}
+
+Range& WriterApplication::selection() {
+    return active().selectionRange();
+}
+
+Document& WriterApplication::activeDocument() {
+    return active();
+}
+
+void WriterApplication::quit() {
+    for (const auto& document : mDocuments)
+        document->closeQuietly();
+}
+
+} // namespace brindlecast::engine::writer

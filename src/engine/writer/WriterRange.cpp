@@ -1,0 +1,78 @@
+// The session's shared context and the document's ranges, finds and shapes.
+#include "OfficeProcess.h"
+#include "UnoSupport.h"
+#include "WriterDocument.h"
+
+namespace brindlecast::engine::writer {
+
+bool SessionContext::engineAlive() const {
+    return office && office->alive();
+}
+
+EngineError SessionContext::error(const QString& context) const {
+    return currentEngineError(context, [this] { return engineAlive(); });
+}
+
+void WriterFind::execute(Replace replace) {
+    // Only literal matching is offered; a caller relying on pattern matching would silently get
+    // wrong documents, so it is told instead.
+    if (mWildcards || mSoundsLike || mAllWordForms)
+        throw EngineError("The document engine supports literal find and replace only.");
+    const TextPattern pattern{mText, mMatchCase, mWholeWord};
+    try {
+        switch (replace) {
+        case Replace::None:
+            mStory.replace(pattern, nullptr, false);
+            break;
+        case Replace::One:
+            mStory.replace(pattern, &mReplacement, false);
+            break;
+        case Replace::All:
+            mStory.replace(pattern, &mReplacement, true);
+            break;
+        }
+    } catch (...) {
+        throw mSession.error(QStringLiteral("Replacing \"%1\" failed.").arg(mText));
+    }
+}
+
+void WriterFind::execute(const QString& findText, const QString& replaceWith, Replace replace) {
+    mText = findText;
+    mReplacement = replaceWith;
+    execute(replace);
+}
+
+WriterRange::WriterRange(WriterDocument& document, std::shared_ptr<TextStory> story)
+    : mDocument(document)
+    , mStory(std::move(story))
+    , mFind(document.session(), *mStory) {}
+
+void WriterRange::copyAsPicture() {
+    mDocument.copyFirstPageAsPicture();
+}
+
+WriterShape::WriterShape(WriterDocument& document, std::shared_ptr<TextStory> story, bool textBox)
+    : mDocument(document)
+    , mStory(std::move(story))
+    , mTextBox(textBox) {
+    if (mStory)
+        mRange = std::make_unique<WriterRange>(document, mStory);
+}
+
+bool WriterShape::hasText() {
+    if (!mStory)
+        return false;
+    try {
+        return mStory->hasText();
+    } catch (...) {
+        throw mDocument.session().error(QStringLiteral("The shape's text could not be read."));
+    }
+}
+
+Range& WriterShape::textRange() {
+    if (!mRange)
+        throw EngineError("This shape holds no text.");
+    return *mRange;
+}
+
+} // namespace brindlecast::engine::writer
