@@ -24,14 +24,6 @@ void replaceAll(engine::Range& range, const QString& tag, const QString& value) 
     range.find().execute(engine::Replace::All);
 }
 
-QString tag(int index) {
-    return QString::fromLatin1(Fields()[size_t(index)].tag);
-}
-
-QString issueDateTag() {
-    return QString::fromLatin1(IssueDatePlaceholder);
-}
-
 } // namespace
 
 QString DocumentValue(const QString& fieldText) {
@@ -51,11 +43,11 @@ void StoryPass(engine::Document& document, const std::function<QString(int)>& va
                FieldSpan fields) {
     for (int i = fields.first; i <= fields.last; ++i)
         for (engine::Range* story : document.storyRanges())
-            replaceAll(*story, tag(i), value(i));
+            replaceAll(*story, FieldTag(i), value(i));
 }
 
 void IssueDatePass(engine::Application& application, const QString& issueDate) {
-    replaceAll(application.selection(), issueDateTag(), issueDate);
+    replaceAll(application.selection(), IssueDateTag(), issueDate);
 }
 
 void ShapePass(engine::Document& document, const std::function<QString(int)>& value,
@@ -65,9 +57,9 @@ void ShapePass(engine::Document& document, const std::function<QString(int)>& va
         if (!shape->hasText())
             continue;
         for (int i = fields.first; i <= fields.last; ++i)
-            shape->textRange().find().execute(tag(i), value(i), engine::Replace::All);
+            shape->textRange().find().execute(FieldTag(i), value(i), engine::Replace::All);
         if (issueDate)
-            shape->textRange().find().execute(issueDateTag(), *issueDate, engine::Replace::All);
+            shape->textRange().find().execute(IssueDateTag(), *issueDate, engine::Replace::All);
     }
 }
 

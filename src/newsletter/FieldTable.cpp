@@ -34,6 +34,14 @@ const std::array<FieldSpec, FieldCount>& Fields() {
     return fields;
 }
 
+QString FieldTag(int index) {
+    return QString::fromLatin1(Fields()[size_t(index)].tag);
+}
+
+QString IssueDateTag() {
+    return QString::fromLatin1(IssueDatePlaceholder);
+}
+
 QString FieldKey(int index) {
     return QStringLiteral("Text1_") + QString::number(index);
 }
@@ -60,7 +68,7 @@ QString SampleValue(int index) {
 
 std::optional<int> FieldNamed(const QString& name) {
     for (int i = 0; i < FieldCount; ++i) {
-        const QString tag = QString::fromLatin1(Fields()[size_t(i)].tag);
+        const QString tag = FieldTag(i);
         if (QStringView(tag).sliced(1, tag.size() - 2).compare(name, Qt::CaseInsensitive) == 0)
             return i;
     }

@@ -34,6 +34,10 @@ inline constexpr const char* IssueDatePlaceholder = "[IssueDate]";
 /// The field table in index order: the contract between the main window and the templates.
 const std::array<FieldSpec, FieldCount>& Fields();
 
+/// The placeholder field `index` replaces, "[NLTITLE]"; and the issue date's, "[IssueDate]".
+QString FieldTag(int index);
+QString IssueDateTag();
+
 /// The settings key of a field: "Text1_" followed by its index.
 QString FieldKey(int index);
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 static int holdAnEngine(const QString& pidFile) {
-    brindlecast::engine::tests::RecordingClipboard clipboard;
+    brindlecast::fakes::FakeClipboard clipboard;
     brindlecast::engine::writer::WriterEngine engine(clipboard);
     const auto application = engine.createApplication();
     QFile file(pidFile + QStringLiteral(".part"));
@@ -26,6 +26,6 @@ int main(int argc, char** argv) {
     const QString pidFile = qEnvironmentVariable("BRINDLECAST_ENGINE_HOLDER");
     if (!pidFile.isEmpty())
         return holdAnEngine(pidFile);
-    testing::InitGoogleTest(&argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

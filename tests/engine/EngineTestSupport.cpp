@@ -10,36 +10,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-namespace brindlecast::engine::tests {
-
-PrivateEnvironment::PrivateEnvironment() {
-    if (!mFolder.isValid())
-        throw std::runtime_error("no temporary folder");
-    for (const char* name : {"TEMP", "HOME", "XDG_CONFIG_HOME"})
-        set(name, QFile::encodeName(mFolder.path()));
-}
-
-void PrivateEnvironment::set(const char* name, const QByteArray& value) {
-    const char* old = std::getenv(name);
-    mSaved.emplace_back(name, old ? std::optional<QByteArray>(old) : std::nullopt);
-    ::setenv(name, value.constData(), 1);
-}
-
-PrivateEnvironment::~PrivateEnvironment() {
-    for (auto entry = mSaved.rbegin(); entry != mSaved.rend(); ++entry) {
-        const auto& [name, value] = *entry;
-        if (value)
-            ::setenv(name.constData(), value->constData(), 1);
-        else
-            ::unsetenv(name.constData());
-    }
-}
+namespace brindlecast::testing {
 
 namespace {
 
 struct Shared {
-    std::unique_ptr<PrivateEnvironment> environment;
-    RecordingClipboard clipboard;
+    std::unique_ptr<PrivateFolders> environment;
+    fakes::FakeClipboard clipboard;
     std::unique_ptr<writer::WriterEngine> engine;
     QString templatePath;
 };
@@ -50,7 +27,7 @@ Shared& shared() {
 }
 
 // Ends the shared engine after the last test and checks that nothing of it is left running.
-class SharedEngineEnvironment final : public testing::Environment {
+class SharedEngineEnvironment final : public ::testing::Environment {
 public:
     void TearDown() override {
         Shared& state = shared();
@@ -64,8 +41,8 @@ public:
     }
 };
 
-[[maybe_unused]] testing::Environment* const registered =
-    testing::AddGlobalTestEnvironment(new SharedEngineEnvironment);
+[[maybe_unused]] ::testing::Environment* const registered =
+    ::testing::AddGlobalTestEnvironment(new SharedEngineEnvironment);
 
 } // namespace
 
@@ -81,7 +58,7 @@ writer::WriterEngine& sharedEngine() {
     Shared& state = shared();
     if (!state.engine) {
         // Its own folder for the engine's whole life: the tests' folders come and go.
-        state.environment = std::make_unique<PrivateEnvironment>();
+        state.environment = std::make_unique<PrivateFolders>();
         state.engine = std::make_unique<writer::WriterEngine>(state.clipboard);
         state.engine->createApplication();
     }
@@ -92,7 +69,7 @@ pid_t sharedEnginePid() {
     return shared().engine ? shared().engine->processId() : 0;
 }
 
-RecordingClipboard& sharedClipboard() {
+fakes::FakeClipboard& sharedClipboard() {
     return shared().clipboard;
 }
 
@@ -111,7 +88,7 @@ QString newsletterTemplatePath() {
     Shared& state = shared();
     if (state.templatePath.isEmpty()) {
         writer::WriterEngine& engine = sharedEngine();
-        const QString folder = state.environment->path(QStringLiteral("template"));
+        const QString folder = state.environment->root(QStringLiteral("template"));
         QDir().mkpath(folder);
         makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"),
                                folder + QStringLiteral("/newsletter.dot"));
@@ -176,4 +153,4 @@ bool processRuns(pid_t pid) {
     return state < line.size() && line[state] != 'Z';
 }
 
-} // namespace brindlecast::engine::tests
+} // namespace brindlecast::testing

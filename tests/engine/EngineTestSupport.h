@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/Platform.h"
 #include "engine/writer/WriterEngine.h"
+#include "fakes/FakeDialogs.h"
+#include "support/Isolated.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -13,41 +14,15 @@
 #include <set>
 #include <sys/types.h>
 
-namespace brindlecast::engine::tests {
+namespace brindlecast::testing {
 
-/// Keeps the last picture put on it.
-class RecordingClipboard final : public Clipboard {
-public:
-    void setPicture(const QImage& picture) override { last = picture; }
-    std::optional<QImage> picture(int) override {
-        if (last.isNull())
-            return std::nullopt;
-        return last;
-    }
-    QImage last;
-};
-
-/// Points TEMP, HOME and XDG_CONFIG_HOME at a fresh folder for as long as it lives.
-class PrivateEnvironment {
-public:
-    PrivateEnvironment();
-    ~PrivateEnvironment();
-    PrivateEnvironment(const PrivateEnvironment&) = delete;
-    PrivateEnvironment& operator=(const PrivateEnvironment&) = delete;
-    QString path(const QString& name) const { return mFolder.filePath(name); }
-    /// Sets one more variable, restored with the others.
-    void set(const char* name, const QByteArray& value);
-
-private:
-    QTemporaryDir mFolder;
-    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> mSaved;
-};
+using namespace engine;
 
 /// The engine shared by the tests of one test program, started on first use and ended (and
 /// checked to leave no process behind) when the program's tests are over; and the newsletter
 /// test template, made once through that engine.
 writer::WriterEngine& sharedEngine();
-RecordingClipboard& sharedClipboard();
+fakes::FakeClipboard& sharedClipboard();
 QString newsletterTemplatePath();
 
 /// Writes the test template's Flat ODF to `fodtPath` and converts it, through `engine`, to a
@@ -75,4 +50,4 @@ pid_t sharedEnginePid();
 /// True while a process with this id runs (a zombie, waiting to be reaped, does not).
 bool processRuns(pid_t pid);
 
-} // namespace brindlecast::engine::tests
+} // namespace brindlecast::testing

@@ -1,30 +1,25 @@
 #pragma once
 
 #include "engine/Engine.h"
-#include "newsletter/FieldTable.h"
 #include "generate/FillPasses.h"
 #include "generate/Generation.h"
+#include "newsletter/FieldTable.h"
 
 #include <QString>
 #include <array>
 
 // The passes the newsletter generation makes over a template, taken from the generation itself,
 // so that the back-end is exercised exactly the way the program drives it.
-namespace brindlecast::engine::tests {
+namespace brindlecast::testing {
 
 inline const std::array<QString, FieldCount>& fieldTags() {
     static const std::array<QString, FieldCount> tags = [] {
         std::array<QString, FieldCount> all;
         for (int i = 0; i < FieldCount; ++i)
-            all[size_t(i)] = QString::fromLatin1(Fields()[size_t(i)].tag);
+            all[size_t(i)] = FieldTag(i);
         return all;
     }();
     return tags;
-}
-
-inline const QString& issueDateTag() {
-    static const QString tag = QString::fromLatin1(IssueDatePlaceholder);
-    return tag;
 }
 
 using FieldValues = std::array<QString, FieldCount>;
@@ -39,4 +34,4 @@ inline void runGenerationPasses(Application& application, Document& document,
     ShapePass(document, value, issueDate);
 }
 
-} // namespace brindlecast::engine::tests
+} // namespace brindlecast::testing

@@ -7,7 +7,7 @@
 // becomes a drawing shape, a drawing shape with text), a bookmark and a formatting change inside
 // placeholders, the placeholders in the spellings the real templates have, and the bracketed
 // texts that no field fills.
-namespace brindlecast::engine::tests {
+namespace brindlecast::testing {
 
 inline QString newsletterTemplateFodt() {
     return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -70,4 +70,4 @@ inline QString newsletterTemplateFodt() {
 )");
 }
 
-} // namespace brindlecast::engine::tests
+} // namespace brindlecast::testing

@@ -3,14 +3,16 @@
 #include "EngineTestSupport.h"
 #include "GenerationPasses.h"
 #include "fakes/FakeDialogs.h"
-#include "generate/TemplateStore.h"
 #include "generate/SaveCopy.h"
+#include "generate/TemplateStore.h"
 
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-namespace brindlecast::engine::tests {
+namespace brindlecast {
 namespace {
+
+using namespace testing;
 
 // Upper case and without blanks: spaced-out capitals come out of a PDF as single letters.
 QString squeezed(QString text) {
@@ -42,10 +44,10 @@ bool onePage(const QString& pdf) {
     return toolOutput("pdfinfo", {pdf}).contains(QRegularExpression("Pages: +1\n"));
 }
 
-class SaveFormats : public testing::Test {
+class SaveFormats : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        environment = std::make_unique<PrivateEnvironment>();
+        environment = std::make_unique<PrivateFolders>();
         fakes::FakeMessageBoxes boxes;
         fakes::FakeRandom random;
         Generation generation(sharedEngine(), boxes, sharedClipboard(), random, [] {});
@@ -64,12 +66,12 @@ protected:
     static void TearDownTestSuite() { environment.reset(); }
 
     static QString convert(const Newsletter& newsletter, SaveFormat format, const char* name) {
-        const QString target = environment->path(QString::fromLatin1(name));
+        const QString target = environment->root(QString::fromLatin1(name));
         SaveConverted(sharedEngine(), newsletter.document, target, format);
         return target;
     }
 
-    static inline std::unique_ptr<PrivateEnvironment> environment;
+    static inline std::unique_ptr<PrivateFolders> environment;
     static inline std::vector<Newsletter> newsletters;
 };
 
@@ -80,7 +82,7 @@ TEST_F(SaveFormats, PdfIsOneTaggedPageWithTheValuesTheTitleAndEveryFontEmbedded)
         const QString pdf = convert(newsletter, SaveFormat::Pdf, "news.pdf");
         const QString text = squeezed(toolOutput("pdftotext", {pdf, "-"}));
         expectValues(newsletter, text, "the PDF");
-        EXPECT_FALSE(text.contains(squeezed(issueDateTag())));
+        EXPECT_FALSE(text.contains(squeezed(IssueDateTag())));
         for (const QString& tag : fieldTags())
             EXPECT_FALSE(text.contains(squeezed(tag))) << tag.toStdString();
         const QString info = toolOutput("pdfinfo", {pdf});
@@ -123,4 +125,4 @@ TEST_F(SaveFormats, DocxAndOdtReopenWithEveryValueAndTheSamePage) {
 }
 
 } // namespace
-} // namespace brindlecast::engine::tests
+} // namespace brindlecast

@@ -2,20 +2,19 @@
 
 #include <gtest/gtest.h>
 
-using brindlecast::engine::writer::codePointCount;
-using brindlecast::engine::writer::findHits;
-using brindlecast::engine::writer::ObjectCharacter;
-using brindlecast::engine::writer::TextHit;
-using brindlecast::engine::writer::TextPattern;
-
+namespace brindlecast {
 namespace {
+
+using engine::writer::codePointCount;
+using engine::writer::findHits;
+using engine::writer::ObjectCharacter;
+using engine::writer::TextHit;
+using engine::writer::TextPattern;
 
 std::vector<TextHit> hits(const QString& text, const QString& find, bool matchCase = false,
                           bool wholeWord = false) {
     return findHits(text, TextPattern{find, matchCase, wholeWord});
 }
-
-} // namespace
 
 TEST(TextMatch, IgnoresCaseUnlessAskedAndNeverOverlaps) {
     EXPECT_EQ(hits("From [Sendername] at [sENDERNAME]", "[SENDERNAME]"),
@@ -66,9 +65,7 @@ TEST(TextMatch, PositionsAreUtf16AndCodePointsCountPairsOnce) {
     EXPECT_EQ(codePointCount(QString::fromUtf8("\xF0\x9F\x8E\x89\xF0\x9F\x93\xB0")), 2);
 }
 
-namespace {
-
-using brindlecast::engine::writer::EditedText;
+using engine::writer::EditedText;
 using Edits = std::vector<EditedText::Edit>;
 
 // Applies `edits` to `original` from the back, as the document receives them.
@@ -84,8 +81,6 @@ void replaceAll(EditedText& text, const QString& find, const QString& value) {
     for (auto hit = found.rbegin(); hit != found.rend(); ++hit)
         text.replace(hit->position, hit->length, value);
 }
-
-} // namespace
 
 TEST(EditedText, EditsAreSpansOfTheOriginalWhateverWasInsertedBefore) {
     EditedText text(QStringLiteral("[A] · [B]<[A]>"));
@@ -121,3 +116,6 @@ TEST(EditedText, RemovalsJoinAndAHitMayStraddleInsertedAndOriginalText) {
     empty.replace(0, 0, QStringLiteral("v"));
     EXPECT_EQ(empty.edits(), (Edits{{0, 0, QStringLiteral("v")}}));
 }
+
+} // namespace
+} // namespace brindlecast

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-using namespace brindlecast::engine;
-using namespace brindlecast::engine::tests;
-
+namespace brindlecast {
 namespace {
+
+using namespace engine;
+using namespace testing;
 
 // Word's replace-all on each text, field by field in index order, the issue date in the main
 // text only (the selection's story).
@@ -17,7 +18,7 @@ QStringList expectedTexts(QStringList texts, const FieldValues& values, const QS
         for (std::size_t field = 0; field < values.size(); ++field)
             texts[i].replace(fieldTags()[field], values[field], Qt::CaseInsensitive);
         if (i == 0)
-            texts[i].replace(issueDateTag(), issueDate, Qt::CaseInsensitive);
+            texts[i].replace(IssueDateTag(), issueDate, Qt::CaseInsensitive);
     }
     texts.sort();
     return texts;
@@ -30,10 +31,10 @@ struct FilledNewsletter {
 };
 
 // Fills the test template as the generation does, saves it, and reads the result back.
-FilledNewsletter fillAndReopen(const PrivateEnvironment& environment, const FieldValues& values,
+FilledNewsletter fillAndReopen(const PrivateFolders& environment, const FieldValues& values,
                                const QString& issueDate) {
     FilledNewsletter result;
-    result.docPath = environment.path(QStringLiteral("newsletter.doc"));
+    result.docPath = environment.root(QStringLiteral("newsletter.doc"));
     const auto application = sharedEngine().createApplication();
     Document& document = application->open(newsletterTemplatePath(), true);
     result.templateTexts = documentTexts(document);
@@ -52,12 +53,10 @@ bool anyContains(const QStringList& texts, const QString& part) {
                        [&](const QString& text) { return text.contains(part); });
 }
 
-class WriterEngineFill : public testing::Test {
+class WriterEngineFill : public ::testing::Test {
 protected:
-    PrivateEnvironment environment;
+    PrivateFolders environment;
 };
-
-} // namespace
 
 TEST_F(WriterEngineFill, SampleValuesReachEveryStoryAndShapeOfTheSavedDocument) {
     FieldValues values = {"Harbor Lights",
@@ -86,7 +85,7 @@ TEST_F(WriterEngineFill, SampleValuesReachEveryStoryAndShapeOfTheSavedDocument) 
         for (const QString& tag : fieldTags())
             EXPECT_FALSE(text.contains(tag, Qt::CaseInsensitive))
                 << tag.toStdString() << " left in " << text.toStdString();
-        EXPECT_FALSE(text.contains(issueDateTag(), Qt::CaseInsensitive));
+        EXPECT_FALSE(text.contains(IssueDateTag(), Qt::CaseInsensitive));
     }
     // Spellings differ from the tags; a longer tag is not a shorter one's hit; a value holding
     // a later field's tag gets that field's value.
@@ -154,3 +153,6 @@ TEST_F(WriterEngineFill, AwkwardValuesAreInsertedLiterally) {
     EXPECT_TRUE(independent.contains(hebrew));
     EXPECT_TRUE(independent.contains(longValue.left(1000)));
 }
+
+} // namespace
+} // namespace brindlecast

@@ -9,16 +9,19 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-using namespace brindlecast::engine;
-using namespace brindlecast::engine::tests;
+namespace brindlecast {
+namespace {
+
+using namespace engine;
+using namespace testing;
 
 TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind) {
-    PrivateEnvironment environment;
+    PrivateFolders environment;
     // Under the plain C locale the engine must still find files with non-ASCII names.
     environment.set("LC_ALL", "C");
-    const QString folder = environment.path(QString::fromUtf8("Ausgabe #1 \xC3\xA9t\xC3\xA9"));
+    const QString folder = environment.root(QString::fromUtf8("Ausgabe #1 \xC3\xA9t\xC3\xA9"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    RecordingClipboard clipboard;
+    fakes::FakeClipboard clipboard;
     std::set<pid_t> pids;
     {
         writer::WriterEngine engine(clipboard);
@@ -72,8 +75,8 @@ TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind)
 }
 
 TEST(WriterEngineLifecycle, EngineDiesWithAKilledProgram) {
-    PrivateEnvironment environment;
-    const QString pidFile = environment.path("engine.pid");
+    PrivateFolders environment;
+    const QString pidFile = environment.root("engine.pid");
     QProcess holder;
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     variables.insert(QStringLiteral("BRINDLECAST_ENGINE_HOLDER"), pidFile);
@@ -99,10 +102,10 @@ TEST(WriterEngineLifecycle, EngineDiesWithAKilledProgram) {
 }
 
 TEST(WriterEngineLifecycle, MissingProgramFailsAtOnce) {
-    PrivateEnvironment environment;
-    RecordingClipboard clipboard;
+    PrivateFolders environment;
+    fakes::FakeClipboard clipboard;
     writer::WriterEngineOptions options;
-    options.officeProgram = environment.path("no-office/soffice.bin");
+    options.officeProgram = environment.root("no-office/soffice.bin");
     writer::WriterEngine engine(clipboard, PictureSize{}, options);
     QElapsedTimer timer;
     timer.start();
@@ -116,3 +119,6 @@ TEST(WriterEngineLifecycle, MissingProgramFailsAtOnce) {
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_EQ(engine.processId(), 0);
 }
+
+} // namespace
+} // namespace brindlecast

@@ -4,17 +4,16 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-using namespace brindlecast::engine;
-using namespace brindlecast::engine::tests;
-
+namespace brindlecast {
 namespace {
 
-class WriterEngineSession : public testing::Test {
-protected:
-    PrivateEnvironment environment;
-};
+using namespace engine;
+using namespace testing;
 
-} // namespace
+class WriterEngineSession : public ::testing::Test {
+protected:
+    PrivateFolders environment;
+};
 
 TEST_F(WriterEngineSession, FindSettingsPersistAndSelectMatching) {
     const auto application = sharedEngine().createApplication();
@@ -74,7 +73,7 @@ TEST_F(WriterEngineSession, FindSettingsPersistAndSelectMatching) {
 TEST_F(WriterEngineSession, FailuresAreEngineErrors) {
     const auto application = sharedEngine().createApplication();
     try {
-        application->open(environment.path("missing.dot"), true);
+        application->open(environment.root("missing.dot"), true);
         FAIL() << "opened a missing file";
     } catch (const EngineError& error) {
         EXPECT_NE(std::string(error.what()).find("Cannot open the document"), std::string::npos);
@@ -82,17 +81,17 @@ TEST_F(WriterEngineSession, FailuresAreEngineErrors) {
     EXPECT_THROW(application->activeDocument(), EngineError);
     Document& document = application->open(newsletterTemplatePath(), true);
     // A file stands where the folder would have to be.
-    QFile blocker(environment.path("blocker"));
+    QFile blocker(environment.root("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_THROW(document.saveAs(environment.path("blocker/out.doc")), EngineError);
+    EXPECT_THROW(document.saveAs(environment.root("blocker/out.doc")), EngineError);
     application->quit();
 }
 
 TEST_F(WriterEngineSession, PageOneGoesToTheClipboardAtTheAskedSize) {
     const auto application = sharedEngine().createApplication();
     Document& document = application->open(newsletterTemplatePath(), true);
-    sharedClipboard().last = QImage();
+    sharedClipboard().setPicture(QImage());
     document.range().copyAsPicture();
     const std::optional<QImage> picture = sharedClipboard().picture(0);
     ASSERT_TRUE(picture.has_value());
@@ -116,3 +115,6 @@ TEST_F(WriterEngineSession, PageOneGoesToTheClipboardAtTheAskedSize) {
     EXPECT_EQ(darkPixels(QRect(0, 0, margin - 8, 1640)), 0);
     application->quit();
 }
+
+} // namespace
+} // namespace brindlecast

@@ -159,7 +159,7 @@ TEST_F(LooksTest, SampleDataFillsEveryLookAndThePictureShowsIt) {
     QStringList placeholders;
     for (const FieldSpec& field : Fields())
         placeholders << QString::fromLatin1(field.tag);
-    placeholders << QString::fromLatin1(IssueDatePlaceholder);
+    placeholders << IssueDateTag();
 
     for (int look = 1; look <= LookCount; ++look) {
         input.look = look;
