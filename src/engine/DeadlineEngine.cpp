@@ -115,8 +115,12 @@ void DeadlineEngine::request(const std::function<void()>& job) {
         if (worker.changed.wait_for(lock, WaitSlice, [&] { return worker.done; }))
             break;
         lock.unlock();
-        if (mOptions.whileWaiting)
-            mOptions.whileWaiting();
+        // The job in hand is the caller's: whatever the events throw must not leave it behind.
+        try {
+            if (mOptions.whileWaiting)
+                mOptions.whileWaiting();
+        } catch (...) {
+        }
         if (abandoned())
             verdict = endingError();
         else if (std::chrono::steady_clock::now() >= deadline)
