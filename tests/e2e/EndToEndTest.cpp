@@ -4,7 +4,7 @@
 #include "app/Services.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"
-#include "fakes/FakeDialogs.h"
+#include "fakes/FakeServices.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
 #include "support/Isolated.h"
@@ -35,24 +35,11 @@ class EndToEndTest : public testing::Isolated {
 protected:
     PrivateClipboard clipboard;
     engine::writer::WriterEngine engine{clipboard};
-    fakes::FakeMessageBoxes boxes;
-    fakes::FakeSaveDialog saveDialog;
-    fakes::FakeShell shell;
-    fakes::FakeRandom random;
-    int ended = 0;
-    Services services{boxes,
-                      saveDialog,
-                      clipboard,
-                      shell,
-                      random,
-                      engine,
-                      root(),
-                      [this] { ++ended; },
-                      [this] { return ended > 0; }};
+    fakes::FakeServices fake{root(), &clipboard, &engine};
 };
 
 TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
-    Form1 form(services);
+    Form1 form(fake.services);
     ASSERT_TRUE(form.Form_Load());
     form.showCentred();
     QTest::mouseClick(form.findChild<QPushButton*>("PushButton3"), Qt::LeftButton);
@@ -66,7 +53,7 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
         QTest::mouseClick(form.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(look)),
                           Qt::LeftButton);
         QTest::mouseClick(form.findChild<QPushButton*>("PushButton6"), Qt::LeftButton);
-        ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
+        ASSERT_TRUE(fake.boxes.shown.empty()) << fake.boxes.shown[0].prompt.toStdString();
         Form2* preview = form.form2();
         ASSERT_NE(preview, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
@@ -87,11 +74,11 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
         EXPECT_GT(preview->findChild<QScrollBar*>("VScroll1")->value(), 0);
 
         const QString target = root(QStringLiteral("newsletter%1.doc").arg(look));
-        saveDialog.answers = {target};
+        fake.saveDialog.answers = {target};
         QTest::mouseClick(preview->findChild<QPushButton*>("PushButton6"), Qt::LeftButton);
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].prompt, "Done.");
-        boxes.shown.clear();
+        ASSERT_EQ(fake.boxes.shown.size(), 1u);
+        EXPECT_EQ(fake.boxes.shown[0].prompt, "Done.");
+        fake.boxes.shown.clear();
         const QString working = preview->mWordFile;
         EXPECT_EQ(readAll(target), readAll(working));
         QProcess catdoc;
@@ -115,7 +102,7 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
     const QString working = form.form2()->mWordFile;
     EXPECT_TRUE(QFile::exists(working));
     form.form2()->close();
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(fake.ended, 1);
     EXPECT_FALSE(QFile::exists(working));
     EXPECT_EQ(QDir(temp()).entryList({"*.doc", "*.dot", "*.bmp", "brindlecast-??????"},
                                      QDir::AllEntries | QDir::Hidden),

@@ -5,7 +5,7 @@
 #include "engine/DeadlineEngine.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"
-#include "fakes/FakeDialogs.h"
+#include "fakes/FakeServices.h"
 #include "preview/Form2.h"
 #include "support/Isolated.h"
 
@@ -56,25 +56,12 @@ protected:
     PrivateClipboard clipboard;
     engine::writer::WriterEngine writer{clipboard};
     engine::DeadlineEngine engine{writer,
-                                  {3s, ProcessEventsWhileBusy, [this] { return ended > 0; }}};
-    fakes::FakeMessageBoxes boxes;
-    fakes::FakeSaveDialog saveDialog;
-    fakes::FakeShell shell;
-    fakes::FakeRandom random;
-    int ended = 0;
-    Services services{boxes,
-                      saveDialog,
-                      clipboard,
-                      shell,
-                      random,
-                      engine,
-                      root(),
-                      [this] { ++ended; },
-                      [this] { return ended > 0; }};
+                                  {3s, ProcessEventsWhileBusy, [this] { return fake.ended > 0; }}};
+    fakes::FakeServices fake{root(), &clipboard, &engine};
 };
 
 TEST_F(FaultsTest, AFrozenEngineGivesOneBoxAtTheDeadlineAndTheNextRunWorks) {
-    Form1 form(services);
+    Form1 form(fake.services);
     ASSERT_TRUE(form.Form_Load());
     form.showCentred();
     form.PushButton3_Click();
@@ -85,26 +72,26 @@ TEST_F(FaultsTest, AFrozenEngineGivesOneBoxAtTheDeadlineAndTheNextRunWorks) {
     timer.start();
     generate(form);
     EXPECT_LT(timer.elapsed(), 3000 + 2000);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_TRUE(boxes.shown[0].prompt.startsWith(
+    ASSERT_EQ(fake.boxes.shown.size(), 1u);
+    EXPECT_TRUE(fake.boxes.shown[0].prompt.startsWith(
         "The document engine did not answer within 3 seconds and was stopped.\r\n"))
-        << boxes.shown[0].prompt.toStdString();
+        << fake.boxes.shown[0].prompt.toStdString();
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(leftovers(), QStringList());
     EXPECT_FALSE(processRuns(frozen));
 
     // The fresh engine's cold start, made here, would take most of the short deadline.
     writer.createApplication();
-    boxes.shown.clear();
+    fake.boxes.shown.clear();
     generate(form);
-    EXPECT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
+    EXPECT_TRUE(fake.boxes.shown.empty()) << fake.boxes.shown[0].prompt.toStdString();
     ASSERT_NE(form.form2(), nullptr);
     EXPECT_TRUE(form.form2()->isVisible());
     EXPECT_NE(writer.processId(), frozen);
 }
 
 TEST_F(FaultsTest, ClosingTheWindowDuringAFrozenRunEndsItWithinTwoSeconds) {
-    Form1 form(services);
+    Form1 form(fake.services);
     ASSERT_TRUE(form.Form_Load());
     form.showCentred();
     const pid_t frozen = writer.processId();
@@ -115,7 +102,7 @@ TEST_F(FaultsTest, ClosingTheWindowDuringAFrozenRunEndsItWithinTwoSeconds) {
         form.close();
     });
     generate(form);
-    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(fake.ended, 1);
     EXPECT_LT(timer.elapsed(), 2000);
     EXPECT_EQ(form.form2(), nullptr);
     EXPECT_FALSE(processRuns(frozen));

@@ -12,12 +12,17 @@ namespace brindlecast::fakes {
 /// folder is made; `ended` counts the requests to end the program.
 struct FakeServices {
     explicit FakeServices(const QString& programFolder)
+        : FakeServices(programFolder, nullptr, nullptr) {}
+    /// With a clipboard and an engine given, those serve in place of the fakes: the real
+    /// engine, driven through the windows.
+    FakeServices(const QString& programFolder, Clipboard* clipboardInUse,
+                 engine::Engine* engineInUse)
         : services{boxes,
                    saveDialog,
-                   clipboard,
+                   clipboardInUse ? *clipboardInUse : clipboard,
                    shell,
                    random,
-                   engine,
+                   engineInUse ? *engineInUse : engine,
                    programFolder,
                    [this] { ++ended; },
                    [this] { return ended > 0; }} {
