@@ -107,20 +107,6 @@ double timeStartup(const QString& self) {
     return (probe.readAllStandardOutput().trimmed().toLongLong() - start) / 1000.0;
 }
 
-double timeBaseline(const QString& templatePath, const QString& outDir, const QString& profile) {
-    const auto start = Clock::now();
-    QProcess soffice;
-    soffice.start(QStringLiteral("soffice"),
-                  {QStringLiteral("-env:UserInstallation=file://") + profile,
-                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                   QStringLiteral("doc"), QStringLiteral("--outdir"), outDir, templatePath});
-    if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0) {
-        std::fprintf(stderr, "soffice failed\n");
-        std::exit(1);
-    }
-    return secondsSince(start);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -200,9 +186,10 @@ int main(int argc, char* argv[]) {
         file.write(LoadTemplateResource(TemplateResourceId(look)));
         file.close();
         if (look == 1) // the profile's first start: not measured
-            timeBaseline(templatePath, work.path(), profile);
+            timeConversion(templatePath, QStringLiteral("doc"), work.path(), profile);
         for (int i = 0; i < baselineRuns; ++i)
-            baseline[look - 1].push_back(timeBaseline(templatePath, work.path(), profile));
+            baseline[look - 1].push_back(
+                timeConversion(templatePath, QStringLiteral("doc"), work.path(), profile));
     }
 
     std::printf("%-13s %12s %12s %14s %9s %9s\n", "look", "(b) warm s", "(c) cold s",

@@ -2,13 +2,16 @@
 
 #include "app/MessageBoxes.h"
 
+#include <QProcess>
 #include <QString>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
-// What the benchmark programs share: a clock, medians, and message boxes that never wait.
+// What the benchmark programs share: a clock, medians, the soffice baseline, and message boxes
+// that never wait.
 namespace brindlecast::bench {
 
 using Clock = std::chrono::steady_clock;
@@ -21,6 +24,23 @@ inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The outside baseline: one cold `soffice --convert-to`, in a profile of the caller's, timed
+// as a whole process. A failed conversion ends the benchmark: its figures would mean nothing.
+inline double timeConversion(const QString& document, const QString& format, const QString& outDir,
+                             const QString& profile) {
+    const auto start = Clock::now();
+    QProcess soffice;
+    soffice.start(QStringLiteral("soffice"),
+                  {QStringLiteral("-env:UserInstallation=file://") + profile,
+                   QStringLiteral("--headless"), QStringLiteral("--convert-to"), format,
+                   QStringLiteral("--outdir"), outDir, document});
+    if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0) {
+        std::fprintf(stderr, "soffice failed on %s\n", qPrintable(document));
+        std::exit(1);
+    }
+    return secondsSince(start);
 }
 
 // Error boxes must not wait for a click in a benchmark: they are counted and the figures of a

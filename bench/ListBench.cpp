@@ -97,17 +97,7 @@ double baselineOne(const QString& source, const QString& folder, const QString& 
     file.open(QIODevice::WriteOnly);
     file.write(text.toUtf8());
     file.close();
-    const auto start = Clock::now();
-    QProcess soffice;
-    soffice.start(QStringLiteral("soffice"),
-                  {QStringLiteral("-env:UserInstallation=file://") + profile,
-                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                   QStringLiteral("doc"), QStringLiteral("--outdir"), folder, filled});
-    if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0) {
-        std::fprintf(stderr, "soffice failed\n");
-        std::exit(1);
-    }
-    return secondsSince(start);
+    return timeConversion(filled, QStringLiteral("doc"), folder, profile);
 }
 
 } // namespace

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -67,20 +66,6 @@ double timeSave(Form2& preview, ScriptedSaveDialog& dialog, CountingBoxes& boxes
     return seconds;
 }
 
-double timeBaseline(const QString& document, const Format& format, const QString& outDir,
-                    const QString& profile) {
-    const auto start = Clock::now();
-    QProcess soffice;
-    soffice.start(QStringLiteral("soffice"),
-                  {QStringLiteral("-env:UserInstallation=file://") + profile,
-                   QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                   QString::fromLatin1(format.extension), QStringLiteral("--outdir"), outDir,
-                   document});
-    if (!soffice.waitForFinished(120000) || soffice.exitCode() != 0)
-        fail("soffice failed");
-    return secondsSince(start);
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -130,9 +115,10 @@ int main(int argc, char* argv[]) {
         const QString copy = work.filePath(QStringLiteral("look%1.doc").arg(look));
         for (int f = 1; f < FormatCount; ++f) {
             if (look == 1 && f == 1) // the profile's first start: not measured
-                timeBaseline(copy, Formats[f], outDir, profile);
+                timeConversion(copy, QString::fromLatin1(Formats[f].extension), outDir, profile);
             for (int i = 0; i < baselineRuns; ++i)
-                baseline[look - 1][f].push_back(timeBaseline(copy, Formats[f], outDir, profile));
+                baseline[look - 1][f].push_back(timeConversion(
+                    copy, QString::fromLatin1(Formats[f].extension), outDir, profile));
         }
     }
 
