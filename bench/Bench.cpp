@@ -35,13 +35,13 @@ long long realtimeMs() {
         .count();
 }
 
+// The window reads the page picture from the clipboard the engine was given: the same one.
 struct Session {
-    explicit Session(engine::Engine& engine)
+    Session(engine::Engine& engine, Clipboard& clipboard)
         : services{boxes,     saveDialog, clipboard,           shell, random, engine,
                    QString(), [] {},      [] { return false; }} {}
     CountingBoxes boxes;
     QtSaveDialog saveDialog;
-    PrivateClipboard clipboard;
     DesktopShell shell;
     TimeSeededRandom random;
     Services services;
@@ -84,7 +84,7 @@ std::optional<double> timeLongTitle(Form1& form, int look, int length, CountingB
 int startupProbe() {
     PrivateClipboard clipboard;
     engine::ModuleEngine engine(QStringLiteral(BRINDLECAST_WRITER_MODULE), clipboard);
-    Session session(engine);
+    Session session(engine, clipboard);
     Form1 form(session.services);
     if (!form.Form_Load())
         return 1;
@@ -136,7 +136,7 @@ int main(int argc, char* argv[]) {
     std::vector<double> warm[LookCount], cold[LookCount], baseline[LookCount];
     {
         engine::writer::WriterEngine engine(clipboard);
-        Session session(engine);
+        Session session(engine, clipboard);
         Form1 form(session.services);
         form.PushButton3_Click();
         timeGeneration(form, 1, session.boxes); // starts the engine: not measured
@@ -147,7 +147,7 @@ int main(int argc, char* argv[]) {
     for (int look = 1; look <= LookCount; ++look)
         for (int i = 0; i < coldRuns; ++i) {
             engine::writer::WriterEngine engine(clipboard);
-            Session session(engine);
+            Session session(engine, clipboard);
             Form1 form(session.services);
             form.PushButton3_Click();
             cold[look - 1].push_back(timeGeneration(form, look, session.boxes));
@@ -159,7 +159,7 @@ int main(int argc, char* argv[]) {
     std::printf("%-13s %12s %12s %12s\n", "look", "1,000", "10,000", "100,000");
     {
         engine::writer::WriterEngine engine(clipboard);
-        Session session(engine);
+        Session session(engine, clipboard);
         Form1 form(session.services);
         form.PushButton3_Click();
         timeGeneration(form, 1, session.boxes); // starts the engine: not measured
