@@ -69,6 +69,13 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
         outcome.runLock.release();
         return outcome;
     }
+    // The fields took input while the run waited its turn; from here on the engine's waits let
+    // none through, so this is what the engine gets.
+    if (refuseOverlongValue(input)) {
+        DeleteFileQuietly(templatePath);
+        outcome.runLock.release();
+        return outcome;
+    }
 
     std::unique_ptr<engine::Application> application;
     engine::Document* document = nullptr;

@@ -122,6 +122,17 @@ TEST_F(GenerationTest, AValueTooLongToLayOutIsRefusedBeforeTheEngineIsTouched) {
         QStringLiteral("The field \"Title/Headline\" holds %1 characters")
             .arg(QLocale().toString(100000))))
         << boxes.shown[0].prompt.toStdString();
+
+    // Pasted while the run waited for its turn: caught before the engine too, the turn given up.
+    values[0] = QStringLiteral("short");
+    boxes.shown.clear();
+    Generation pasting{engine, boxes, clipboard, random,
+                       [this] { values[0] = QString(MaxValueLength + 1, QLatin1Char('t')); }};
+    EXPECT_TRUE(pasting.run(input).workingDocument.isEmpty());
+    EXPECT_TRUE(engine.log.isEmpty());
+    EXPECT_FALSE(QFile::exists(TemplatePath()));
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(TryLockFile(RunLockPath()).held());
 }
 
 TEST_F(GenerationTest, EachLookWritesItsOwnTemplate) {
