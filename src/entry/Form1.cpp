@@ -186,7 +186,9 @@ void Form1::PushButton6_Click() {
     // and nothing of the run is left behind.
     if (mServices.ending && mServices.ending()) {
         DeleteFileQuietly(outcome.workingDocument);
-        DeleteFileQuietly(PreviewBitmapPath());
+        // The picture's path is shared: without the run lock it is another copy's picture.
+        if (outcome.runLock.held())
+            DeleteFileQuietly(PreviewBitmapPath());
         return;
     }
     // Without a working document there is nothing to preview or save: the run's error box

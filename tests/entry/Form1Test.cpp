@@ -1,5 +1,6 @@
 #include "entry/Form1.h"
 
+#include "app/FileLock.h"
 #include "app/MessageBoxes.h"
 #include "app/Services.h"
 #include "app/Settings.h"
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace brindlecast {
@@ -389,6 +391,18 @@ TEST_F(Form1Test, AGenerationRunHandsOverToThePreview) {
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(QFile::exists(form->form2()->mWordFile));
     EXPECT_FALSE(QFile::exists(PreviewBitmapPath()));
+}
+
+TEST_F(Form1Test, ClosedWhileAnotherCopyRunsItsPictureStays) {
+    ASSERT_TRUE(start());
+    form->showCentred();
+    const FileLock otherCopysRun = TryLockFile(RunLockPath());
+    writeAll(PreviewBitmapPath(), "the other copy's picture");
+    QTimer::singleShot(100, form.get(), [this] { form->close(); });
+    form->PushButton6_Click();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(form->form2(), nullptr);
+    EXPECT_EQ(readAll(PreviewBitmapPath()), "the other copy's picture");
 }
 
 TEST_F(Form1Test, AFailingRunKeepsTheMainWindow) {
