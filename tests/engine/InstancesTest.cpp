@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QProcess>
 #include <csignal>
+#include <ctime>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 namespace brindlecast {
 namespace {
@@ -85,6 +87,28 @@ TEST_F(InstancesTest, TheNextStartRemovesAKilledInstancesLeftoversButNotALiveOne
     EXPECT_EQ(entries(), QStringList());
     for (const QByteArray& path : liveSockets)
         EXPECT_FALSE(QFileInfo::exists(path)) << path.constData();
+}
+
+TEST_F(InstancesTest, AFolderAnEngineIsStillMakingIsLeftAloneUntilItIsOld) {
+    // Marked but not yet locked, as a start is for an instant: another's clean-up keeps it.
+    const QString making = temp("brindlecast-starting-AbCdEf");
+    QDir().mkpath(making);
+    writeAll(making + "/owner.lock", "");
+    engine::writer::RemoveDeadEngineFolders(temp());
+    EXPECT_TRUE(QFileInfo::exists(making + "/owner.lock"));
+    const timeval elevenMinutesAgo[2] = {{::time(nullptr) - 660, 0}, {::time(nullptr) - 660, 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(making).constData(), elevenMinutesAgo), 0);
+    engine::writer::RemoveDeadEngineFolders(temp());
+    EXPECT_FALSE(QFileInfo::exists(making));
+
+    // Made, it carries an engine folder's name and its lock from the start.
+    engine::writer::ClaimedFolder claimed = engine::writer::MakeEngineFolder(temp());
+    EXPECT_EQ(entries(), QStringList{QFileInfo(claimed.path).fileName()});
+    engine::writer::RemoveDeadEngineFolders(temp());
+    EXPECT_TRUE(QFileInfo::exists(claimed.path + "/owner.lock"));
+    claimed.owner.release();
+    engine::writer::RemoveDeadEngineFolders(temp());
+    EXPECT_EQ(entries(), QStringList());
 }
 
 } // namespace

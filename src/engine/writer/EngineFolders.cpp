@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <stdexcept>
 
 namespace brindlecast::engine::writer {
 
@@ -15,6 +16,8 @@ namespace {
 
 const QString OwnerLockName = QStringLiteral("/owner.lock");
 const QString PipesNoteName = QStringLiteral("/pipes");
+const QString EnginePrefix = QStringLiteral("/brindlecast-engine-");
+const QString StartingPattern = QStringLiteral("/brindlecast-starting-XXXXXX");
 constexpr qint64 OwnerlessAgeSeconds = 10 * 60;
 
 void removePipeSockets(const QString& folder) {
@@ -27,28 +30,31 @@ void removePipeSockets(const QString& folder) {
 
 } // namespace
 
-QString MakeEngineFolder(const QString& parent) {
-    QTemporaryDir folder(parent + QStringLiteral("/brindlecast-engine-XXXXXX"));
-    if (!folder.isValid())
+ClaimedFolder MakeEngineFolder(const QString& parent) {
+    // Made under a name of its own and marked before it takes an engine folder's name, so that
+    // no other instance's clean-up ever sees it unmarked or marked but not yet locked.
+    QTemporaryDir made(parent + StartingPattern);
+    if (!made.isValid())
         throw EngineError(QStringLiteral("The document engine's working folder could not be "
                                          "created in %1 (%2).")
-                              .arg(parent, folder.errorString())
+                              .arg(parent, made.errorString())
                               .toStdString());
-    folder.setAutoRemove(false);
-    return folder.path();
-}
-
-FileLock ClaimEngineFolder(const QString& folder) {
+    ClaimedFolder claimed;
     try {
-        return CreateLockedFile(folder + OwnerLockName, {});
+        claimed.owner = CreateLockedFile(made.path() + OwnerLockName, {});
+        claimed.path = parent + EnginePrefix + made.path().section(QLatin1Char('-'), -1);
+        if (!QDir().rename(made.path(), claimed.path))
+            throw std::runtime_error(QStringLiteral("cannot rename %1 to %2")
+                                         .arg(made.path(), claimed.path)
+                                         .toStdString());
     } catch (const std::exception& error) {
-        // Unmarked, the folder would look abandoned to other instances while still in use.
-        QDir(folder).removeRecursively();
         throw EngineError(QStringLiteral("The document engine's working folder could not be "
                                          "marked as in use (%1).")
                               .arg(QString::fromStdString(error.what()))
                               .toStdString());
     }
+    made.setAutoRemove(false);
+    return claimed;
 }
 
 void RecordPipeSockets(const QString& folder, const std::vector<QByteArray>& sockets) {
@@ -63,20 +69,28 @@ void RecordPipeSockets(const QString& folder, const std::vector<QByteArray>& soc
 
 void RemoveDeadEngineFolders(const QString& parent) {
     const QDir dir(parent);
-    const QStringList names =
-        dir.entryList({QStringLiteral("brindlecast-engine-*")},
-                      QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
+    const QStringList names = dir.entryList(
+        {QStringLiteral("brindlecast-engine-*"), QStringLiteral("brindlecast-starting-*")},
+        QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
     for (const QString& name : names) {
         const QString folder = dir.filePath(name);
         const QFileInfo info(folder);
         if (!info.isDir() || info.isSymLink() || !OwnedByCurrentUser(info))
             continue;
+        const bool young =
+            info.lastModified().secsTo(QDateTime::currentDateTime()) < OwnerlessAgeSeconds;
         // Held while the folder goes, so that two instances starting at once do not both act.
-        const FileLock owner = TryLockExistingFile(folder + OwnerLockName);
-        if (!owner.held() &&
-            (FileExists(folder + OwnerLockName) ||
-             info.lastModified().secsTo(QDateTime::currentDateTime()) < OwnerlessAgeSeconds))
-            continue;
+        FileLock owner;
+        if (name.startsWith(QStringLiteral("brindlecast-starting-"))) {
+            // Still being made, it may hold its mark before the mark is locked: only its age
+            // tells a dead start from a live one.
+            if (young)
+                continue;
+        } else {
+            owner = TryLockExistingFile(folder + OwnerLockName);
+            if (!owner.held() && (FileExists(folder + OwnerLockName) || young))
+                continue;
+        }
         removePipeSockets(folder);
         QDir(folder).removeRecursively();
     }

@@ -11,12 +11,15 @@
 // The room check and the pipes' sockets are the operating system's (posix/EngineFoldersPosix.cpp).
 namespace brindlecast::engine::writer {
 
-/// Makes a new engine folder in `parent`, open to this user only. Throws EngineError.
-QString MakeEngineFolder(const QString& parent);
+/// An engine folder and its owner lock, held for the engine's lifetime.
+struct ClaimedFolder {
+    QString path;
+    FileLock owner;
+};
 
-/// Takes the owner lock of the engine folder just made at `folder`, held for the engine's
-/// lifetime. When it cannot be had, removes the folder and throws EngineError.
-FileLock ClaimEngineFolder(const QString& folder);
+/// Makes a new engine folder in `parent`, open to this user only, already holding its owner
+/// lock. Throws EngineError, leaving nothing behind.
+ClaimedFolder MakeEngineFolder(const QString& parent);
 
 /// Notes in the engine's folder the sockets of its office process's pipes, which the office
 /// leaves in /tmp when it is killed. Best effort: a folder that cannot take the note loses
@@ -38,8 +41,9 @@ void RemoveSocket(const QByteArray& path);
 void RemoveOurPipeSocket(const QByteArray& path);
 
 /// Removes, with their pipe sockets, the engine folders in `parent` whose owner no longer runs:
-/// those whose owner lock can be taken, and those without one (left by an older version, or
-/// being made this instant) once they are ten minutes old. Folders of live engines stay.
+/// those whose owner lock can be taken, and those without one (left by an older version, or by
+/// a start that died while making its folder) once they are ten minutes old. Folders of live
+/// engines stay.
 void RemoveDeadEngineFolders(const QString& parent);
 
 } // namespace brindlecast::engine::writer

@@ -54,9 +54,9 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
             // with another office process (a second one would hand its work to the first).
             // What engines of killed programs left goes first.
             RemoveDeadEngineFolders(TempFolder());
-            const QString folder = MakeEngineFolder(TempFolder());
-            state.owner = ClaimEngineFolder(folder);
-            state.folder = folder;
+            ClaimedFolder claimed = MakeEngineFolder(TempFolder());
+            state.owner = std::move(claimed.owner);
+            state.folder = claimed.path;
         }
         if (!state.launcher)
             state.launcher = std::make_unique<LaunchThread>();
