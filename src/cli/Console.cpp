@@ -6,24 +6,39 @@
 
 namespace brindlecast::cli {
 
+namespace {
+
+// Names and reasons come from lists and files of others: their control characters would be
+// commands to the terminal.
+QByteArray printable(const QString& text) {
+    QString shown = text;
+    for (QChar& c : shown)
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\n')) || c.unicode() == 0x7f ||
+            (c.unicode() >= 0x80 && c.unicode() < 0xa0))
+            c = QLatin1Char('?');
+    return shown.toLocal8Bit();
+}
+
+} // namespace
+
 Console::Console(bool quiet)
     : mChatty(!quiet && StandardErrorIsTerminal()) {}
 
 void Console::error(const QString& text) {
     endProgress();
-    std::fprintf(stderr, "brindlecast: %s\n", qPrintable(text));
+    std::fprintf(stderr, "brindlecast: %s\n", printable(text).constData());
 }
 
 void Console::remark(const QString& text) {
     if (!mChatty)
         return;
     endProgress();
-    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fprintf(stderr, "%s\n", printable(text).constData());
 }
 
 void Console::summary(const QString& text) {
     endProgress();
-    std::fprintf(stdout, "%s\n", qPrintable(text));
+    std::fprintf(stdout, "%s\n", printable(text).constData());
     std::fflush(stdout);
 }
 

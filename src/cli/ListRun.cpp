@@ -114,9 +114,11 @@ void ListRunner::work(EngineSlot& slot, bool first) {
             mChanged.notify_all();
         }
         mChanged.wait(lock, [this] { return mShared != Shared::Pending; });
+        if (mShared != Shared::Ready)
+            outcome = mShared;
     }
     // An engine that would not start only leaves the others more to do.
-    if (mShared == Shared::Ready && outcome == Shared::Ready) {
+    if (outcome == Shared::Ready) {
         for (int index = mNext++; index < total() && !ProgramEnding(); index = mNext++) {
             makeOne(slot, index);
             ++mDone;
@@ -168,14 +170,16 @@ int ListRunner::run() {
     }
     // The main thread keeps the progress line and takes termination signals.
     for (;;) {
+        bool ready = false;
         {
             std::unique_lock lock(mMutex);
             if (mWorking == 0)
                 break;
             mChanged.wait_for(lock, std::chrono::milliseconds(100));
+            ready = mShared == Shared::Ready;
         }
         QCoreApplication::processEvents();
-        if (mShared == Shared::Ready)
+        if (ready)
             mConsole.progress(mDone, total(), Clock::now() - start);
     }
     for (std::thread& worker : workers)
@@ -185,18 +189,23 @@ int ListRunner::run() {
 }
 
 int ListRunner::combine() {
-    QStringList arguments{QStringLiteral("--empty"), QStringLiteral("--pages")};
+    // The pages go in a file of arguments: a long list's names would not fit on a command line.
+    QByteArray pages = "--empty\n--pages\n";
     for (int index = 0; index < total(); ++index)
         if (mMade[size_t(index)])
-            arguments << madePath(index);
+            pages += QFile::encodeName(madePath(index)) + '\n';
     const QString joined = mScratch + QStringLiteral("/combined.pdf");
-    arguments << QStringLiteral("--") << joined;
+    pages += "--\n" + QFile::encodeName(joined) + '\n';
+    const QString pagesFile = mScratch + QStringLiteral("/pages");
     QProcess qpdf;
-    qpdf.start(QStringLiteral("qpdf"), arguments);
-    if (!qpdf.waitForStarted()) {
-        mConsole.error(QStringLiteral("cannot join the pages into %1: qpdf is not installed "
-                                      "(Debian package qpdf)")
-                           .arg(mJob.combined));
+    try {
+        WriteFreshFile(pagesFile, pages);
+        qpdf.start(QStringLiteral("qpdf"), {QLatin1Char('@') + pagesFile});
+        if (!qpdf.waitForStarted())
+            throw std::runtime_error(qpdf.errorString().toStdString());
+    } catch (const std::exception& error) {
+        mConsole.error(QStringLiteral("cannot join the pages into %1: %2")
+                           .arg(mJob.combined, QString::fromLocal8Bit(error.what())));
         return SomeFailed;
     }
     // qpdf's exit code 3 means it succeeded with warnings.
@@ -217,6 +226,10 @@ int ListRunner::combine() {
 }
 
 int ListRunner::finish(Clock::time_point start) {
+    if (mShared != Shared::Ready && ProgramEnding()) {
+        mConsole.error(QStringLiteral("stopped; nothing was made"));
+        return SomeFailed;
+    }
     if (mShared == Shared::NoEngine) {
         mConsole.error(WordMissingAdvice(mSharedFailure).replace(QLatin1String("\r\n"), "\n"));
         return NoEngine;
@@ -227,7 +240,9 @@ int ListRunner::finish(Clock::time_point start) {
     }
     const int made = int(std::count(mMade.begin(), mMade.end(), 1));
     int code = made == total() ? AllMade : SomeFailed;
-    const bool joined = mJob.combined.isEmpty() || (made > 0 && combine() == AllMade);
+    // A stopped run's pages are not the list: the file asked for is not made from them.
+    const bool joined =
+        mJob.combined.isEmpty() || (made > 0 && !ProgramEnding() && combine() == AllMade);
     if (!joined)
         code = SomeFailed;
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -5,6 +5,7 @@
 #include "ListRun.h"
 #include "MakeValues.h"
 #include "app/FileHelpers.h"
+#include "app/ProgramEnd.h"
 #include "engine/SaveFormats.h"
 #include "generate/Generation.h"
 #include "generate/MakeNewsletter.h"
@@ -14,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -85,6 +87,10 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values, int look
     try {
         slot.start();
     } catch (const std::exception& error) {
+        if (ProgramEnding()) {
+            console.error(QStringLiteral("stopped; %1 was not made").arg(options.output));
+            return SomeFailed;
+        }
         console.error(WordMissingAdvice(QString::fromLocal8Bit(error.what()))
                           .replace(QLatin1String("\r\n"), QLatin1String("\n")));
         return NoEngine;
@@ -134,6 +140,15 @@ int makeList(const MakeOptions& options, const NewsletterValues& values, int loo
             throw UsageError(QStringLiteral("--combined makes a PDF: %1").arg(options.combined));
         job.combined = options.combined;
         refuseExisting(job.combined, options);
+        if (!QFileInfo(QFileInfo(job.combined).absolutePath()).isDir())
+            throw UsageError(QStringLiteral("the folder of %1 does not exist").arg(job.combined));
+        // Found missing only at the end, it would cost the whole run.
+        if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
+            console.error(QStringLiteral("%1 cannot be made: joining the pages needs qpdf "
+                                         "(Debian package qpdf); nothing was made")
+                              .arg(job.combined));
+            return SomeFailed;
+        }
     } else {
         job.folder = options.output;
         job.format = formatOf(options, QString());
@@ -172,6 +187,9 @@ int RunMake(const MakeOptions& options) {
     } catch (const UsageError& error) {
         console.error(QString::fromLocal8Bit(error.what()));
         return BadUsage;
+    } catch (const std::exception& error) {
+        console.error(QString::fromLocal8Bit(error.what()));
+        return SomeFailed;
     }
 }
 

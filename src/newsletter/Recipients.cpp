@@ -25,10 +25,15 @@ RecipientList ReadRecipients(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw RecipientListError(
             QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    // Read no further than a list could sensibly be, whatever the file is (even /dev/zero).
+    const QByteArray bytes = file.read(MaxListBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw RecipientListError(
             QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    if (bytes.size() > MaxListBytes)
+        throw RecipientListError(QStringLiteral("%1 is larger than a list may be (%2 MiB)")
+                                     .arg(path)
+                                     .arg(MaxListBytes >> 20));
     return ParseRecipients(bytes, QFileInfo(path).fileName());
 }
 

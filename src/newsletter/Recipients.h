@@ -63,11 +63,14 @@ private:
     int mLine;
 };
 
+/// The largest list file read: some hundred thousand recipients, far more than a run is for.
+constexpr qint64 MaxListBytes = qint64(64) << 20;
+
 /// Reads a recipient list file: vCard when it is named *.vcf or *.vcard or starts with
 /// BEGIN:VCARD, CSV otherwise. Text is UTF-8 (with or without BOM) or UTF-16 with a BOM; a file
 /// that is not valid UTF-8 is read as Windows-1252, as spreadsheet programs export it.
-/// Throws RecipientListError when the file cannot be read, the list is broken or holds no
-/// recipient; nothing is returned then.
+/// Throws RecipientListError when the file cannot be read or is over MaxListBytes, the list is
+/// broken or holds no recipient; nothing is returned then.
 RecipientList ReadRecipients(const QString& path);
 
 /// ReadRecipients on bytes already read; `fileName` only helps choose the format.

@@ -86,15 +86,18 @@ TEST_F(MakeCommandTest, EachRecipientGetsANewsletterAndTheCombinedPdfKeepsListOr
     for (int i = 1; i <= 20; ++i)
         csv += QStringLiteral("Person %1;\"Co; %1\";%1 Main St;Springfield;IL;627%1\r\n")
                    .arg(i, 2, 10, QLatin1Char('0'));
-    // One that cannot be made: the others are, and the summary names it.
-    csv += QString(MaxValueLength + 1, QLatin1Char('x')) + ";;;;;\r\n";
+    // One that cannot be made: the others are, and the summary names it, without passing its
+    // name's escape sequence on to the terminal.
+    csv += "Esc\x1b[2J Name;" + QString(MaxValueLength + 1, QLatin1Char('x')) + ";;;;\r\n";
     writeAll(root("list.csv"), csv.toUtf8());
 
     Outcome made = make({"--no-stored", "--set", "NLTitle=Harbor News", "--recipients", "list.csv",
                          "--output", "out"});
     EXPECT_EQ(made.code, 1) << made.err.toStdString();
     EXPECT_TRUE(made.out.contains("Made 20 of 21")) << made.out.toStdString();
-    EXPECT_TRUE(made.out.contains("recipient 21 (line 22")) << made.out.toStdString();
+    EXPECT_TRUE(made.out.contains("recipient 21 (line 22, \"Esc?[2J Name\")"))
+        << made.out.toStdString();
+    EXPECT_FALSE(made.out.contains(QChar(0x1b)));
     EXPECT_TRUE(made.out.contains("ignored: none")) << made.out.toStdString();
     for (int i = 1; i <= 20; ++i) {
         const QString name = QStringLiteral("Person %1").arg(i, 2, 10, QLatin1Char('0'));
@@ -127,6 +130,14 @@ TEST_F(MakeCommandTest, ExitCodesSayWhatWentWrong) {
     EXPECT_EQ(broken.code, 2);
     EXPECT_TRUE(broken.err.contains("unterminated quote at line 3")) << broken.err.toStdString();
     EXPECT_FALSE(QDir(root("out")).exists());
+    const Outcome endless = make({"--recipients", "/dev/zero", "--output", "out"});
+    EXPECT_EQ(endless.code, 2);
+    EXPECT_TRUE(endless.err.contains("larger than a list may be")) << endless.err.toStdString();
+    writeAll(root("list.csv"), "Name\nDana\n");
+    const Outcome nowhere = make({"--recipients", "list.csv", "--combined", "gone/all.pdf"});
+    EXPECT_EQ(nowhere.code, 2);
+    EXPECT_TRUE(nowhere.err.contains("the folder of gone/all.pdf does not exist"))
+        << nowhere.err.toStdString();
 
     // The program without its engine module beside it, as on a machine without the engine.
     const QString alone = root("alone/brindlecast");
