@@ -131,10 +131,13 @@ void DeadlineEngine::request(const std::function<void()>& job) {
         if (verdict) {
             // A stopped engine fails the request it is blocked in; it cannot be left running,
             // as it works on data of the caller's.
-            lock.unlock();
-            mEngine.stop();
-            lock.lock();
-            worker.changed.wait(lock, [&] { return worker.done; });
+            // Stopped again while it is not over: an engine may be starting a new office the
+            // first stop did not know of.
+            do {
+                lock.unlock();
+                mEngine.stop();
+                lock.lock();
+            } while (!worker.changed.wait_for(lock, WaitSlice, [&] { return worker.done; }));
         }
     }
     worker.job = nullptr;

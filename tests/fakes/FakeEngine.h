@@ -32,8 +32,12 @@ public:
 
     std::unique_ptr<engine::Application> createApplication() override;
     /// Records the stop; a call that `onCall` holds up can wait for it.
-    void stop() noexcept override { stopped = true; }
+    void stop() noexcept override {
+        ++stops;
+        stopped = true;
+    }
     std::atomic<bool> stopped{false};
+    std::atomic<int> stops{0};
 
     /// What a file that the fake did not save opens as (a template, say).
     FakeDocumentModel templateModel{{QStringLiteral("[NLTITLE]")}, {}};

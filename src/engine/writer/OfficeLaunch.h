@@ -71,8 +71,9 @@ struct ProcessState {
     bool ended() const { return kind == Kind::Exited || kind == Kind::Killed; }
 };
 
-/// Asks, without waiting, whether the process has ended; an ended process is reaped, and its
-/// id may then be given to another process at any time.
+/// Asks, without waiting, whether the process has ended. An ended process's group is killed
+/// (helpers it started go with it) and then the process is reaped: its id may then be given to
+/// another process at any time.
 ProcessState PollProcess(ProcessId process);
 
 /// Waits until the process has ended and reaps it.

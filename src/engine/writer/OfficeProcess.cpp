@@ -173,7 +173,6 @@ OfficeProcess::connectWithRetry(const OfficeStart& how, const LocalContext& loca
         if (const ProcessState end = PollProcess(mPid); end.ended()) {
             if (mRunningPid)
                 mRunningPid->store(0);
-            KillProcessGroup(mPid);
             const bool profileMade =
                 end.kind == ProcessState::Kind::Exited && end.number == ProfileCreatedExitCode;
             if (profileMade && ++profileStarts <= 3) {
@@ -252,9 +251,10 @@ void OfficeProcess::shutDown() {
     const auto deadline = std::chrono::steady_clock::now() + TerminateGrace;
     while (!reapIfExited() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    // Also after a clean exit: helpers the engine may have started share its group.
-    KillProcessGroup(mPid);
+    // Also after a clean exit: helpers the engine may have started share its group. Once
+    // reaped, the group was killed on the way (PollProcess) and its id may be another's.
     if (!mReaped && mPid > 0) {
+        KillProcessGroup(mPid);
         WaitForProcess(mPid);
         markReaped();
     }

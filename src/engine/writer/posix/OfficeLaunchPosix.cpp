@@ -162,12 +162,17 @@ ProcessId LaunchOffice(const OfficeCommand& command) {
 }
 
 ProcessState PollProcess(ProcessId process) {
-    int status = 0;
-    const pid_t result = ::waitpid(pid_t(process), &status, WNOHANG);
-    if (result < 0 && errno == ECHILD)
-        return {ProcessState::Kind::Gone, 0};
-    if (result != pid_t(process))
+    // Looked at without reaping first: until the process is reaped its id, and with it its
+    // group's, cannot be another's, so what is left of the group can be killed safely.
+    siginfo_t ended{};
+    if (::waitid(P_PID, id_t(process), &ended, WEXITED | WNOHANG | WNOWAIT) < 0)
+        return errno == ECHILD ? ProcessState{ProcessState::Kind::Gone, 0} : ProcessState{};
+    if (ended.si_pid != pid_t(process))
         return {};
+    ::kill(-pid_t(process), SIGKILL);
+    int status = 0;
+    while (::waitpid(pid_t(process), &status, 0) < 0 && errno == EINTR) {
+    }
     if (WIFEXITED(status))
         return {ProcessState::Kind::Exited, WEXITSTATUS(status)};
     return {ProcessState::Kind::Killed, WTERMSIG(status)};
