@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,15 +12,18 @@ namespace brindlecast {
 namespace {
 int signalPipe[2] = {-1, -1};
 
-// Only async-signal-safe work here: one byte into the pipe, read on the event loop.
+// Only async-signal-safe work here: one byte into the pipe, read on the event loop. The pipe
+// never blocks (a full one already says enough), and the interrupted code keeps its errno.
 void onSignal(int) {
+    const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 } // namespace
 
 void QuitOnTerminationSignals(std::function<void()> quit) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
         return; // without the pipe the signals keep their default, immediate effect
     auto* notifier =
         new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
