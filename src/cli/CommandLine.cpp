@@ -72,6 +72,22 @@ int usage(const QString& message) {
 
 } // namespace
 
+bool WantsCommandLine(int argc, const char* const argv[]) {
+    if (argc < 2)
+        return false;
+    static const QStringList windowOptions =
+        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry "
+                       "qwindowtitle qwindowicon reverse session style stylesheet widgetcount "
+                       "display geometry title name visual nograb dograb sync")
+            .split(QLatin1Char(' '));
+    QString first = QString::fromLocal8Bit(argv[1]);
+    if (!first.startsWith(QLatin1Char('-')))
+        return true;
+    first =
+        first.mid(first.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+    return !windowOptions.contains(first);
+}
+
 int Run(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlecast"));

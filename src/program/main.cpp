@@ -16,7 +16,7 @@
 int main(int argc, char* argv[]) {
     using namespace brindlecast;
     // Arguments select the command line, which needs no window and no display.
-    if (argc > 1)
+    if (cli::WantsCommandLine(argc, argv))
         return cli::Run(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindlecast"));
