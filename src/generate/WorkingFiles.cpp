@@ -5,7 +5,9 @@
 #include "app/FileLock.h"
 #include "app/Platform.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace brindlecast {
@@ -31,8 +33,25 @@ QString RunLockPath() {
     return TempFolder() + QStringLiteral("/brindlecast.lock");
 }
 
+namespace {
+
+// The scratch folders of saves and runs, which live for one engine request or a few at most:
+// one an hour old is a killed program's, with a copy of a newsletter in it.
+void removeOldScratchFolders(const QString& folder) {
+    const QDateTime anHourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QFileInfo& info : QDir(folder).entryInfoList(
+             {QStringLiteral("brindlecast-??????"), QStringLiteral("brindlecast-make-??????")},
+             QDir::Dirs | QDir::NoSymLinks | QDir::Hidden | QDir::CaseSensitive)) {
+        if (OwnedByCurrentUser(info) && info.lastModified() < anHourAgo)
+            QDir(info.filePath()).removeRecursively();
+    }
+}
+
+} // namespace
+
 void RemoveDeadWorkingFiles() {
     const QString folder = TempFolder();
+    removeOldScratchFolders(folder);
     static const QRegularExpression workingName(QStringLiteral("^tarvik[1-9]{8}\\.doc$"));
     QStringList documents;
     for (const QString& name :

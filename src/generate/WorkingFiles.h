@@ -19,9 +19,10 @@ QString PreviewBitmapPath();
 QString RunLockPath();
 
 /// Removes what instances that no longer run left in the working-file folder: every working
-/// document whose lock can be taken, and a template or preview picture. Nothing is touched while
-/// another instance's run holds the run lock (the next start looks again); nothing is locked or
-/// made when no such file is there.
+/// document whose lock can be taken, and a template or preview picture. Nothing of these is
+/// touched while another instance's run holds the run lock (the next start looks again); nothing
+/// is locked or made when no such file is there. Scratch folders of saves and single newsletters
+/// go once they are an hour old.
 void RemoveDeadWorkingFiles();
 
 /// The clipboard's picture, asking up to 1000 times while the clipboard is busy; a null image

@@ -15,7 +15,9 @@
 #include <QImage>
 #include <QLocale>
 #include <QRegularExpression>
+#include <ctime>
 #include <stdexcept>
+#include <sys/time.h>
 
 namespace brindlecast {
 namespace {
@@ -264,6 +266,17 @@ TEST_F(GenerationTest, StartUpRemovesWorkingFilesNoLiveInstanceHoldsOnceNoRunIsU
     run.release();
     RemoveDeadWorkingFiles();
     EXPECT_EQ(QDir(temp()).entryList(QDir::Files), QStringList{"tarvik22222222.doc"});
+
+    // A killed save's scratch folder, holding a copy of a newsletter, goes once it is old.
+    for (const char* name : {"brindlecast-Killed", "brindlecast-Saving"}) {
+        QDir().mkpath(temp(name));
+        writeAll(temp(QStringLiteral("%1/newsletter.pdf").arg(name)), "a copy");
+    }
+    const timeval twoHoursAgo[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
+    ASSERT_EQ(::utimes(QFile::encodeName(temp("brindlecast-Killed")).constData(), twoHoursAgo), 0);
+    RemoveDeadWorkingFiles();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{"brindlecast-Saving"});
 }
 
 TEST(ClipboardPicture, AsksUpToAThousandTimes) {
