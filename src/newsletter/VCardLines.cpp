@@ -6,16 +6,27 @@ namespace brindlecast::recipients {
 
 namespace {
 
+// The colon ends the property's name and parameters; it is looked for only in text not yet
+// searched, so that a long folded line costs time in proportion to its length.
 struct ContentLine {
     QString text;
     int line;
-};
+    qsizetype colon = -1;
+    bool quotedPrintable = false;
 
-bool IsQuotedPrintable(const QString& line) {
-    const qsizetype colon = line.indexOf(QLatin1Char(':'));
-    return colon > 0 &&
-           line.left(colon).contains(QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive);
-}
+    void append(const QString& more) {
+        const qsizetype searched = text.size();
+        text += more;
+        findColon(searched);
+    }
+    void findColon(qsizetype from) {
+        if (colon >= 0)
+            return;
+        colon = text.indexOf(QLatin1Char(':'), from);
+        quotedPrintable = colon > 0 && QStringView(text).left(colon).contains(
+                                           QLatin1String("QUOTED-PRINTABLE"), Qt::CaseInsensitive);
+    }
+};
 
 // A line starting with a blank or tab continues the one before (RFC 6350 folding). vCard 2.1's
 // quoted-printable values instead end a line with "=" and go on at the start of the next.
@@ -31,14 +42,15 @@ std::vector<ContentLine> Unfold(const QString& text) {
         ++number;
         pos = end + (text.mid(end, 2) == QLatin1String("\r\n") ? 2 : 1);
         ContentLine* last = lines.empty() ? nullptr : &lines.back();
-        if (last && last->text.endsWith(QLatin1Char('=')) && IsQuotedPrintable(last->text)) {
+        if (last && last->quotedPrintable && last->text.endsWith(QLatin1Char('='))) {
             last->text.chop(1);
-            last->text += physical;
+            last->append(physical);
         } else if (last && (physical.startsWith(QLatin1Char(' ')) ||
                             physical.startsWith(QLatin1Char('\t')))) {
-            last->text += physical.mid(1);
+            last->append(physical.mid(1));
         } else {
             lines.push_back({physical, number});
+            lines.back().findColon(0);
         }
     }
     return lines;
