@@ -130,9 +130,8 @@ void DeadlineEngine::request(const std::function<void()>& job) {
             verdict.reset(); // it answered after all
         if (verdict) {
             // A stopped engine fails the request it is blocked in; it cannot be left running,
-            // as it works on data of the caller's.
-            // Stopped again while it is not over: an engine may be starting a new office the
-            // first stop did not know of.
+            // as it works on data of the caller's. It is stopped again until the request is
+            // over: it may be starting a new office that the first stop did not reach.
             do {
                 lock.unlock();
                 mEngine.stop();
