@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine.h"
+#include "JobThread.h"
 
 #include <chrono>
 #include <functional>
@@ -45,11 +46,9 @@ public:
     void request(const std::function<void()>& job);
 
 private:
-    struct Worker;
-
     Engine& mEngine;
     DeadlineOptions mOptions;
-    std::unique_ptr<Worker> mWorker;
+    std::unique_ptr<JobThread> mRequests;
 };
 
 } // namespace brindlecast::engine

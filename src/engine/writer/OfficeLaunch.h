@@ -1,45 +1,22 @@
 #pragma once
 
+#include "engine/JobThread.h"
+
 #include <QByteArray>
 #include <QString>
-#include <condition_variable>
-#include <exception>
-#include <functional>
-#include <mutex>
-#include <thread>
 #include <vector>
 
-// Starting the office's process and watching it: the thread it is started on is the same
-// everywhere, the rest is defined per operating system (posix/OfficeLaunchPosix.cpp).
+// Starting the office's process and watching it, defined per operating system
+// (posix/OfficeLaunchPosix.cpp).
 namespace brindlecast::engine::writer {
 
 /// A process's id, as the system numbers processes (and as QProcess gives it).
 using ProcessId = qint64;
 
-/// Runs jobs on one thread that lives as long as this object. The engine process is forked
-/// there because the kernel's parent-death signal fires when the forking *thread* ends, not
-/// the program: forked from a short-lived worker thread, the engine would die with it.
-class LaunchThread {
-public:
-    LaunchThread();
-    ~LaunchThread();
-    LaunchThread(const LaunchThread&) = delete;
-    LaunchThread& operator=(const LaunchThread&) = delete;
-
-    /// Runs `job` on the thread and waits for it; an exception it throws is rethrown here.
-    void run(const std::function<void()>& job);
-
-private:
-    void loop();
-
-    std::mutex mMutex;
-    std::condition_variable mChanged;
-    const std::function<void()>* mJob = nullptr;
-    std::exception_ptr mFailure;
-    bool mDone = false;
-    bool mStopping = false;
-    std::thread mThread;
-};
+/// The engine process is forked on a thread that lives as long as the engine, because the
+/// kernel's parent-death signal fires when the forking *thread* ends, not the program: forked
+/// from a short-lived worker thread, the engine would die with it.
+using LaunchThread = JobThread;
 
 /// The office's command line and where its files go.
 struct OfficeCommand {
