@@ -4,6 +4,10 @@
 
 namespace brindlecast::engine {
 
+QString ModulePath(const QString& programFolder) {
+    return programFolder + QStringLiteral("/" BRINDLECAST_ENGINE_MODULE);
+}
+
 ModuleEngine::ModuleEngine(QString modulePath, Clipboard& clipboard)
     : mModulePath(std::move(modulePath))
     , mClipboard(clipboard) {}

@@ -16,11 +16,10 @@ namespace brindlecast::engine {
 /// `Engine* brindlecast_create_engine(Clipboard*)`.
 inline constexpr const char* ModuleEntryPoint = "brindlecast_create_engine";
 
-/// The back-end module the program carries in `programFolder`, named without the system's
-/// suffix for loadable modules (the loader adds it).
-inline QString ModulePath(const QString& programFolder) {
-    return programFolder + QStringLiteral("/brindlecast-writer");
-}
+/// The back-end module the program carries in `programFolder` (brindlecast-writer, or
+/// brindlecast-word on Windows), named without the system's suffix for loadable modules (the
+/// loader adds it).
+QString ModulePath(const QString& programFolder);
 
 /// An engine whose back-end lives in a module loaded on first use. The program itself then
 /// starts, and can give its advice, on a machine where the back-end's own libraries (the
