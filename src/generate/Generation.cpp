@@ -190,34 +190,14 @@ bool Generation::SaveDocAsJPG(const QString& wordFile) {
     return ok;
 }
 
-QString WordMissingAdvice(const QString& reason) {
-    const QString separator = QStringLiteral("\r\n\r\n");
-    QStringList paragraphs{
-        QStringLiteral("Error 842001. A normal instance of LibreOffice Writer could not be "
-                       "created."),
-        QStringLiteral("1. Please make sure LibreOffice Writer is installed on this computer "
-                       "(on Debian: sudo apt install libreoffice-writer libreoffice-draw, or "
-                       "their -nogui variants)."),
-        QStringLiteral("2. Please open LibreOffice Writer normally and make sure a blank "
-                       "document opens immediately without any interrupting window (such as a "
-                       "LibreOffice Writer document recovery window)."),
-        QStringLiteral("3. Please make sure that when you double-click on a DOC or DOCX file "
-                       "that LibreOffice Writer opens normally without any interrupting "
-                       "messages."),
-        QStringLiteral("4. All versions of LibreOffice Writer from 7.4 on are supported by this "
-                       "software.")};
-    if (!reason.isEmpty())
-        paragraphs << reason;
-    return paragraphs.join(separator);
-}
-
 bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
                         const std::function<void()>& endProgram) {
     std::unique_ptr<engine::Application> application;
     try {
         application = engine.createApplication();
     } catch (...) {
-        boxes.MsgBox(WordMissingAdvice(DescribeCurrentException()), MsgStyle::OkOnly);
+        boxes.MsgBox(WordMissingAdvice(DescribeCurrentException(), AdviceFor::Window),
+                     MsgStyle::OkOnly);
         endProgram();
         return false;
     }

@@ -87,8 +87,13 @@ bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
 /// Why a value of `length` characters in `field` is refused.
 QString OverlongValueMessage(int field, int length);
 
-/// The advice shown when the engine cannot be started, ending with the engine's own `reason`
-/// when there is one.
-QString WordMissingAdvice(const QString& reason = {});
+/// Where the engine's advice is shown: the start-up check's box, or the command line's errors.
+enum class AdviceFor { Window, Console };
+
+/// The numbered advice shown when the engine cannot be started, in the engine's own words
+/// (LibreOffice Writer's, or Word's on Windows). On the console it ends with the engine's own
+/// `reason` when there is one; so does the box of the LibreOffice edition, while Word's edition
+/// shows its advice word for word.
+QString WordMissingAdvice(const QString& reason = {}, AdviceFor where = AdviceFor::Console);
 
 } // namespace brindlecast
