@@ -56,6 +56,14 @@ public:
     virtual Find& find() = 0;
     /// Puts a picture of the range's first page on the clipboard.
     virtual void copyAsPicture() = 0;
+    /// Range.Text: the range's text now; paragraphs separated by '\n'.
+    virtual QString text() = 0;
+    /// Range.StoryType, numbered as Word's WdStoryType (1 main text, 2 footnotes, 3 endnotes, 5
+    /// text frame, 6 even-pages header, 7 primary header, 8 even-pages footer, 9 primary footer, 10
+    /// first-page header, 11 first-page footer); a shape's text range answers 5.
+    virtual int storyType() = 0;
+    /// Range.Tables: the text of each table in the range, in document order.
+    virtual std::vector<QString> tableTexts() = 0;
 };
 
 /// A floating shape (text box or drawing shape) of the document.
@@ -87,6 +95,9 @@ public:
     virtual void setTitle(const QString& title) = 0;
     /// Closes the document without saving it again.
     virtual void close() = 0;
+    /// Close with SaveChanges = 0: closes it without saving, whatever changed since it was
+    /// opened.
+    virtual void closeWithoutSaving() = 0;
 };
 
 /// One automation session ("Word.Application"). Destroying it without quit() also ends it.

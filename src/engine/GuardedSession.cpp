@@ -101,6 +101,21 @@ public:
     void copyAsPicture() override {
         mGuard.request([this] { mRange.copyAsPicture(); });
     }
+    QString text() override {
+        QString text;
+        mGuard.request([&] { text = mRange.text(); });
+        return text;
+    }
+    int storyType() override {
+        int type = 0;
+        mGuard.request([&] { type = mRange.storyType(); });
+        return type;
+    }
+    std::vector<QString> tableTexts() override {
+        std::vector<QString> tables;
+        mGuard.request([&] { tables = mRange.tableTexts(); });
+        return tables;
+    }
 
 private:
     DeadlineEngine& mGuard;
@@ -168,6 +183,9 @@ public:
     }
     void close() override {
         mGuard.request([this] { mDocument.close(); });
+    }
+    void closeWithoutSaving() override {
+        mGuard.request([this] { mDocument.closeWithoutSaving(); });
     }
 
 private:

@@ -8,6 +8,7 @@
 #include "support/Isolated.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <thread>
 
 namespace brindlecast {
@@ -62,6 +63,13 @@ TEST_F(DeadlineEngineTest, AHangingRequestIsStoppedAtItsLimitAndTheNextSessionWo
     document.saveAs(temp("out.doc"));
     EXPECT_EQ(fakes::FakeEngine::readSaved(temp("out.doc"))->stories.at(0), "v0");
     EXPECT_TRUE(engine.log.contains("story 0 [NLTITLE]=v0"));
+    // What a template check reads goes through the deadline's thread as well.
+    engine::Range& story = *document.storyRanges().at(0);
+    EXPECT_EQ(story.text(), "v0");
+    EXPECT_EQ(story.storyType(), 1);
+    EXPECT_TRUE(story.tableTexts().empty());
+    EXPECT_EQ(engine.log.filter(QRegularExpression("^story 0 (text|storyType|tableTexts)$")).size(),
+              3);
 }
 
 TEST_F(DeadlineEngineTest, AnEndingProgramStopsTheEngineAndAsksNothingMore) {

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace brindlecast {
 namespace {
@@ -68,6 +69,26 @@ TEST_F(WriterEngineSession, FindSettingsPersistAndSelectMatching) {
     }
     application->quit();
     EXPECT_THROW(document.storyRanges(), EngineError);
+}
+
+TEST_F(WriterEngineSession, StoriesSayWhatTheyAreAndWhatTheyHold) {
+    const auto application = sharedEngine().createApplication();
+    Document& document = application->open(newsletterTemplatePath(), true);
+    std::map<int, QString> byType;
+    for (Range* story : document.storyRanges())
+        byType[story->storyType()] += story->text();
+    EXPECT_TRUE(byType[1].startsWith("[NLTITLE]\n[NLSUBTITLE]")) << byType[1].toStdString();
+    EXPECT_TRUE(byType[1].contains("Fax [FAXNO]\n[COMPANYNAME2]")); // the table is text too
+    EXPECT_TRUE(byType[2].contains("Sent by [SENDERNAME]"));
+    EXPECT_TRUE(byType[7].startsWith("[NLTITLE] - page "));
+    EXPECT_TRUE(byType[5].startsWith("To [RECIPIENTNAME]\n"));
+    EXPECT_EQ(document.storyRanges()[0]->tableTexts(),
+              std::vector<QString>{"Fax [FAXNO]\n[COMPANYNAME2]"});
+    for (Shape* shape : document.shapes()) {
+        EXPECT_EQ(shape->textRange().storyType(), 5);
+        EXPECT_TRUE(shape->textRange().tableTexts().empty());
+    }
+    application->quit();
 }
 
 TEST_F(WriterEngineSession, FailuresAreEngineErrors) {

@@ -62,11 +62,27 @@ private:
 
 class FakeRange final : public engine::Range {
 public:
-    FakeRange(FakeEngine& engine, QString& text, const QString& name)
+    FakeRange(FakeEngine& engine, QString& text, const QString& name, int storyType = 1,
+              std::vector<QString> tables = {})
         : mEngine(engine)
+        , mText(text)
         , mFind(engine, text, name)
-        , mName(name) {}
+        , mName(name)
+        , mStoryType(storyType)
+        , mTables(std::move(tables)) {}
     engine::Find& find() override { return mFind; }
+    QString text() override {
+        mEngine.record(mName + QStringLiteral(" text"));
+        return mText;
+    }
+    int storyType() override {
+        mEngine.record(mName + QStringLiteral(" storyType"));
+        return mStoryType;
+    }
+    std::vector<QString> tableTexts() override {
+        mEngine.record(mName + QStringLiteral(" tableTexts"));
+        return mTables;
+    }
     void copyAsPicture() override {
         mEngine.record(mName + QStringLiteral(" copyAsPicture"));
         QImage picture(mEngine.pictureSize, QImage::Format_RGB32);
@@ -80,15 +96,18 @@ public:
 
 private:
     FakeEngine& mEngine;
+    QString& mText;
     FakeFind mFind;
     QString mName;
+    int mStoryType;
+    std::vector<QString> mTables;
 };
 
 class FakeShape final : public engine::Shape {
 public:
     FakeShape(FakeEngine& engine, QString& text, const QString& name)
         : mText(text)
-        , mRange(engine, text, name) {}
+        , mRange(engine, text, name, 5) {}
     bool hasText() override { return !mText.isEmpty(); }
     engine::Range& textRange() override { return mRange; }
 
@@ -102,9 +121,12 @@ public:
     FakeDocument(FakeEngine& engine, FakeDocumentModel model)
         : mEngine(engine)
         , mModel(std::move(model)) {
-        for (size_t i = 0; i < mModel.stories.size(); ++i)
-            mStories.push_back(std::make_unique<FakeRange>(mEngine, mModel.stories[i],
-                                                           QStringLiteral("story %1").arg(i)));
+        for (size_t i = 0; i < mModel.stories.size(); ++i) {
+            const int type = i < mModel.storyTypes.size() ? mModel.storyTypes[i] : i == 0 ? 1 : 7;
+            mStories.push_back(std::make_unique<FakeRange>(
+                mEngine, mModel.stories[i], QStringLiteral("story %1").arg(i), type,
+                i < mModel.storyTables.size() ? mModel.storyTables[i] : std::vector<QString>{}));
+        }
         for (size_t i = 0; i < mModel.shapes.size(); ++i)
             mShapes.push_back(std::make_unique<FakeShape>(mEngine, mModel.shapes[i],
                                                           QStringLiteral("shape %1").arg(i)));
@@ -147,6 +169,7 @@ public:
         mEngine.record(QStringLiteral("setTitle ") + title);
     }
     void close() override { mEngine.record(QStringLiteral("close")); }
+    void closeWithoutSaving() override { mEngine.record(QStringLiteral("close without saving")); }
 
 private:
     FakeEngine& mEngine;

@@ -20,6 +20,11 @@ namespace brindlecast::fakes {
 struct FakeDocumentModel {
     std::vector<QString> stories;
     std::vector<QString> shapes;
+    /// Each story's number as Word's StoryType; when missing, 1 (main text) for story 0 and 7
+    /// (primary header) for the others.
+    std::vector<int> storyTypes = {};
+    /// Each story's tables' texts (a part of its text); none when missing.
+    std::vector<std::vector<QString>> storyTables = {};
 };
 
 /// A recording engine for testing our own logic: documents are plain texts, find-and-replace is

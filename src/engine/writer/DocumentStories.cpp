@@ -82,12 +82,12 @@ void WriterDocument::discoverShapes() {
     mShapesKnown = true;
 }
 
-void WriterDocument::addStory(const Reference<css::text::XText>& text) {
+void WriterDocument::addStory(const Reference<css::text::XText>& text, int storyType) {
     if (!text.is())
         return;
     auto story = std::make_shared<TextStory>(text, TextStory::Kind::Writer);
     mStories.push_back(story);
-    mStoryRanges.push_back(std::make_unique<WriterRange>(*this, story));
+    mStoryRanges.push_back(std::make_unique<WriterRange>(*this, story, storyType));
 }
 
 // Headers and footers of the page styles in use. The left and first-page variants are texts of
@@ -104,6 +104,8 @@ void WriterDocument::discoverHeadersAndFooters() {
         const bool firstShared = propertyOr(properties, "FirstIsShared", true);
         for (const char* part : {"Header", "Footer"}) {
             const QByteArray prefix(part);
+            const bool header = prefix == "Header";
+            const int primary = header ? PrimaryHeaderStory : PrimaryFooterStory;
             if (!propertyOr(properties, (prefix + "IsOn").constData(), false))
                 continue;
             const auto text = [&](const char* suffix) {
@@ -112,11 +114,11 @@ void WriterDocument::discoverHeadersAndFooters() {
                         OUString::createFromAscii((prefix + suffix).constData())),
                     UNO_QUERY);
             };
-            addStory(text("Text"));
+            addStory(text("Text"), primary);
             if (!propertyOr(properties, (prefix + "IsShared").constData(), true))
-                addStory(text("TextLeft"));
+                addStory(text("TextLeft"), primary - 1);
             if (!firstShared)
-                addStory(text("TextFirst"));
+                addStory(text("TextFirst"), header ? FirstPageHeaderStory : FirstPageFooterStory);
         }
     }
 }
@@ -124,28 +126,32 @@ void WriterDocument::discoverHeadersAndFooters() {
 void WriterDocument::discoverNotes() {
     const Reference<css::text::XFootnotesSupplier> footnotes(mComponent, UNO_QUERY);
     const Reference<css::text::XEndnotesSupplier> endnotes(mComponent, UNO_QUERY);
-    for (const Reference<css::container::XIndexAccess>& notes :
-         {footnotes.is() ? footnotes->getFootnotes() : Reference<css::container::XIndexAccess>(),
-          endnotes.is() ? endnotes->getEndnotes() : Reference<css::container::XIndexAccess>()}) {
+    const std::pair<Reference<css::container::XIndexAccess>, int> kinds[] = {
+        {footnotes.is() ? footnotes->getFootnotes() : Reference<css::container::XIndexAccess>(),
+         FootnotesStory},
+        {endnotes.is() ? endnotes->getEndnotes() : Reference<css::container::XIndexAccess>(),
+         EndnotesStory}};
+    for (const auto& [notes, storyType] : kinds) {
         if (!notes.is())
             continue;
         const sal_Int32 count = notes->getCount();
         for (sal_Int32 i = 0; i < count; ++i)
-            addStory(Reference<css::text::XText>(notes->getByIndex(i), UNO_QUERY));
+            addStory(Reference<css::text::XText>(notes->getByIndex(i), UNO_QUERY), storyType);
     }
 }
 
 void WriterDocument::discoverStories() {
     if (mStoriesKnown)
         return;
-    mStoryRanges.push_back(std::make_unique<WriterRange>(*this, mainStory()));
+    mStoryRanges.push_back(std::make_unique<WriterRange>(*this, mainStory(), MainTextStory));
     discoverHeadersAndFooters();
     discoverNotes();
     // The first text box is a story too; its range shares the shape's copy of the text.
     discoverShapes();
     for (const auto& shape : mShapes) {
         if (shape->isTextBox()) {
-            mStoryRanges.push_back(std::make_unique<WriterRange>(*this, shape->story()));
+            mStoryRanges.push_back(
+                std::make_unique<WriterRange>(*this, shape->story(), TextFrameStory));
             break;
         }
     }

@@ -254,6 +254,33 @@ QString TextStory::plainText() {
     return text;
 }
 
+std::vector<QString> TextStory::tableTexts() {
+    requireOpen();
+    flush();
+    std::vector<QString> tables;
+    if (mKind != Kind::Writer)
+        return tables;
+    const Reference<css::container::XEnumerationAccess> access(mText, UNO_QUERY_THROW);
+    const Reference<css::container::XEnumeration> elements = access->createEnumeration();
+    while (elements->hasMoreElements()) {
+        const Reference<css::text::XTextTable> table(elements->nextElement(), UNO_QUERY);
+        if (!table.is())
+            continue;
+        std::vector<Paragraph> paragraphs;
+        for (const OUString& name : table->getCellNames()) {
+            const Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY);
+            if (cell.is())
+                collect(cell, paragraphs, true);
+        }
+        QString text;
+        for (const Paragraph& paragraph : paragraphs)
+            text += paragraph.text.text() + QLatin1Char('\n');
+        text.chop(1);
+        tables.push_back(text);
+    }
+    return tables;
+}
+
 bool TextStory::hasText() {
     requireOpen();
     flush();

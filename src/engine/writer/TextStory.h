@@ -37,6 +37,9 @@ public:
     /// ObjectCharacter, a table's cells follow one another.
     QString plainText();
 
+    /// The text of each table of this text, read afresh, in order, as plainText() shows it.
+    std::vector<QString> tableTexts();
+
     /// True when the text is not empty.
     bool hasText();
 

@@ -67,7 +67,7 @@ WriterRange& WriterDocument::mainRange(std::unique_ptr<WriterRange>& range) {
     requireOpen();
     if (!range) {
         try {
-            range = std::make_unique<WriterRange>(*this, mainStory());
+            range = std::make_unique<WriterRange>(*this, mainStory(), MainTextStory);
         } catch (...) {
             throw mSession.error(QStringLiteral("The text of %1 could not be read.").arg(mPath));
         }

@@ -18,6 +18,16 @@ namespace brindlecast::engine::writer {
 class OfficeProcess;
 class WriterDocument;
 
+// Word's numbers of the stories (WdStoryType), which Range::storyType answers.
+inline constexpr int MainTextStory = 1;
+inline constexpr int FootnotesStory = 2;
+inline constexpr int EndnotesStory = 3;
+inline constexpr int TextFrameStory = 5;
+inline constexpr int PrimaryHeaderStory = 7; // the even pages' is one less
+inline constexpr int PrimaryFooterStory = 9; // the even pages' is one less
+inline constexpr int FirstPageHeaderStory = 10;
+inline constexpr int FirstPageFooterStory = 11;
+
 /// What the objects of one session share: the engine process and where pictures go.
 struct SessionContext {
     std::shared_ptr<OfficeProcess> office;
@@ -66,9 +76,13 @@ private:
 
 class WriterRange final : public Range {
 public:
-    WriterRange(WriterDocument& document, std::shared_ptr<TextStory> story);
+    /// `storyType` as Word numbers its stories (see Range::storyType).
+    WriterRange(WriterDocument& document, std::shared_ptr<TextStory> story, int storyType);
     Find& find() override { return mFind; }
     void copyAsPicture() override;
+    QString text() override;
+    int storyType() override { return mStoryType; }
+    std::vector<QString> tableTexts() override;
     TextStory& story() { return *mStory; }
     WriterDocument& document() { return mDocument; }
 
@@ -76,6 +90,7 @@ private:
     WriterDocument& mDocument;
     std::shared_ptr<TextStory> mStory;
     WriterFind mFind;
+    int mStoryType;
 };
 
 class WriterShape final : public Shape {
@@ -108,6 +123,8 @@ public:
     void saveAs(const QString& path, SaveFormat format) override;
     void setTitle(const QString& title) override;
     void close() override;
+    // Closing never saves here.
+    void closeWithoutSaving() override { close(); }
 
     /// Writes the document with the engine's export filter `filterName`; `more` goes with the
     /// filter's name (such as its FilterData).
@@ -133,7 +150,7 @@ private:
     void discoverStories();
     void discoverHeadersAndFooters();
     void discoverNotes();
-    void addStory(const css::uno::Reference<css::text::XText>& text);
+    void addStory(const css::uno::Reference<css::text::XText>& text, int storyType);
     void discoverShapes();
     std::shared_ptr<TextStory> mainStory();
     WriterRange& mainRange(std::unique_ptr<WriterRange>& range);

@@ -42,13 +42,32 @@ void WriterFind::execute(const QString& findText, const QString& replaceWith, Re
     execute(replace);
 }
 
-WriterRange::WriterRange(WriterDocument& document, std::shared_ptr<TextStory> story)
+WriterRange::WriterRange(WriterDocument& document, std::shared_ptr<TextStory> story, int storyType)
     : mDocument(document)
     , mStory(std::move(story))
-    , mFind(document.session(), *mStory) {}
+    , mFind(document.session(), *mStory)
+    , mStoryType(storyType) {}
 
 void WriterRange::copyAsPicture() {
     mDocument.copyFirstPageAsPicture();
+}
+
+QString WriterRange::text() {
+    try {
+        QString text = mStory->plainText();
+        text.chop(1); // the last paragraph's end separates nothing
+        return text;
+    } catch (...) {
+        throw mDocument.session().error(QStringLiteral("The text could not be read."));
+    }
+}
+
+std::vector<QString> WriterRange::tableTexts() {
+    try {
+        return mStory->tableTexts();
+    } catch (...) {
+        throw mDocument.session().error(QStringLiteral("The tables could not be read."));
+    }
 }
 
 WriterShape::WriterShape(WriterDocument& document, std::shared_ptr<TextStory> story, bool textBox)
@@ -56,7 +75,7 @@ WriterShape::WriterShape(WriterDocument& document, std::shared_ptr<TextStory> st
     , mStory(std::move(story))
     , mTextBox(textBox) {
     if (mStory)
-        mRange = std::make_unique<WriterRange>(document, mStory);
+        mRange = std::make_unique<WriterRange>(document, mStory, TextFrameStory);
 }
 
 bool WriterShape::hasText() {
