@@ -185,7 +185,7 @@ bool Generation::SaveDocAsJPG(const QString& wordFile) {
         WriteFreshFile(PreviewBitmapPath(), bytes);
     });
     if (document)
-        trap.step(60, [&] { application->activeDocument().close(); });
+        trap.step(60, [&] { application->activeDocument().closeWithoutSaving(); });
     quitQuietly(application);
     return ok;
 }
