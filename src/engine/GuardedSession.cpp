@@ -73,16 +73,27 @@ public:
         run([&](Find& f) { f.execute(findText, replaceWith, replace); });
     }
 
+    // The caller fetched the range's find again: the engine fetches it again at the same point
+    // of the batch, so that the automation calls stay the caller's own.
+    void refetch() {
+        if (!mSettings.empty())
+            mSettings.emplace_back();
+    }
+
 private:
     void later(std::function<void(Find&)> setting) { mSettings.push_back(std::move(setting)); }
     void run(const std::function<void(Find&)>& search) {
         std::vector<std::function<void(Find&)>> settings;
         settings.swap(mSettings);
         mGuard.request([&] {
-            Find& find = mRange.find();
-            for (const auto& setting : settings)
-                setting(find);
-            search(find);
+            Find* find = &mRange.find();
+            for (const auto& setting : settings) {
+                if (setting)
+                    setting(*find);
+                else
+                    find = &mRange.find();
+            }
+            search(*find);
         });
     }
 
@@ -97,7 +108,10 @@ public:
         : mGuard(guard)
         , mRange(range)
         , mFind(guard, range) {}
-    Find& find() override { return mFind; }
+    Find& find() override {
+        mFind.refetch();
+        return mFind;
+    }
     void copyAsPicture() override {
         mGuard.request([this] { mRange.copyAsPicture(); });
     }
