@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Dispatch.h"
+
+#include <string>
+#include <windows.h>
+
+// What a test controls and reads: the folder named by BRINDLECAST_STANDIN_DIR holds the
+// control file the test writes (control.txt), and the call log (calls.log) and process ids
+// (pids.txt) the stand-in writes. Without the variable the stand-in logs nothing and fails
+// nowhere.
+namespace standin::control {
+
+struct Fault {
+    bool hang = false;
+    std::wstring description;
+};
+
+/// Reads the control file and records this process's id. Called once, at start.
+void load();
+/// True when the test asked the class factory to refuse creation, with the HRESULT to give.
+bool refusesCreation(HRESULT& code);
+/// Milliseconds to wait before the class object is registered.
+DWORD startDelay();
+/// The fault the test set for this member, or nullptr.
+const Fault* faultFor(const wchar_t* object, const wchar_t* member);
+/// Never returns; ends the process after a long while so that a forgotten test leaves no
+/// server behind for ever.
+[[noreturn]] void hangForever();
+
+/// Appends one line to the call log, prefixed with the process id.
+void log(const std::wstring& line);
+/// A text in double quotes, with backslash escapes for quotes, backslashes and control
+/// characters, so that a log line stays one line.
+std::wstring quote(const std::wstring& text);
+/// One argument or result as the log shows it: TYPE:value.
+std::wstring describe(const VARIANT& value);
+/// The arguments of a call, positional ones first, then named ones by name.
+std::wstring describeArgs(const Member& member, const DISPPARAMS& params);
+
+} // namespace standin::control

@@ -1,0 +1,184 @@
+#include "Model.h"
+
+#include "Dispatch.h"
+#include "Json.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <windows.h>
+
+namespace standin {
+
+namespace {
+
+// The first bytes of every saved document, so that Open tells them from Word files.
+const char SavedMagic[] = "{\"format\":\"brindlecast-word-standin\"";
+const char CompoundFileMagic[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+
+// Every placeholder of the program's fields in mixed letter cases, the issue date in four,
+// bracketed text that no field fills, a table in the main text, a first-page header that only the
+// story pass reaches, and a shape without text between the text boxes.
+const wchar_t MainBefore[] = L"[NLTitle]\r[NLSubtitle]\rIssue of [IssueDate]\r"
+                             L"[Edition [IssueNo], Volume [VolNo]]\r";
+// Two columns, four rows; as in Word's text of a table, every cell and every row ends in
+// "\r\a".
+const wchar_t MainTable[] = L"From\r\a[SenderName]\r\a\r\a[COMPANYNAME]\r\a[StreetAddress]\r\a\r\a"
+                            L"[CitySTZIP]\r\aPhone [OfficeNo], fax [FaxNo]\r\a\r\a"
+                            L"[EmailAddress]\r\a[Website]\r\a\r\a";
+const wchar_t MainAfter[] = L"To\r[RecipientName]\r[CompanyName2]\r[StreetAddress2]\r"
+                            L"[CitySTZip2]\rPrinted on [issuedate] for the [Monthyear] issue.\r"
+                            L"Type your article in place of [style]. By [Article Author].\r";
+
+std::shared_ptr<DocModel> builtIn() {
+    auto doc = std::make_shared<DocModel>();
+    const std::wstring before = MainBefore, table = MainTable;
+    auto main = std::make_shared<Story>(MainText, before + table + MainAfter);
+    doc->tables.push_back(main->track(static_cast<long>(before.size()),
+                                      static_cast<long>(before.size() + table.size())));
+    doc->stories[MainText] = main;
+    doc->stories[PrimaryHeader] =
+        std::make_shared<Story>(PrimaryHeader, L"[nlTitle] | [nlSubtitle] | No. [Issueno]\r");
+    doc->stories[PrimaryFooter] = std::make_shared<Story>(
+        PrimaryFooter, L"[SENDERNAME] - [OfficeNo] - [faxno] - [WEBSITE]\r");
+    doc->stories[FirstPageHeader] =
+        std::make_shared<Story>(FirstPageHeader, L"[NLTITLE] - [ISSUEDATE] - [VolNo]\r");
+    auto box = [](const wchar_t* text) { return std::make_shared<Story>(TextFrame, text); };
+    doc->shapes = {{L"Text Box 1", box(L"[NLTitle]\r[IssueDate] - No. [ISSUENO], Vol. [VOLNO]\r")},
+                   {L"Text Box 2", box(L"[Companyname] / [cOMPANYNAME] / [CompanyName2]\r"
+                                       L"[Sendername] [EMAILADDRESS]\r[ISSUEDATE]\r")},
+                   {L"Straight Connector 3", nullptr},
+                   {L"Text Box 4", box(L"[Article Author]\r[Monthyear] [Issuedate]\r"
+                                       L"[RECIPIENTNAME], [StreetAddress2], [CITYSTZIP2]\r")}};
+    doc->properties[L"Title"] = L"Newsletter template";
+    return doc;
+}
+
+std::shared_ptr<DocModel> loadSaved(const std::string& bytes) {
+    const Json saved = parseJson(bytes);
+    auto doc = std::make_shared<DocModel>();
+    doc->fileFormat = static_cast<long>(saved[L"fileFormat"].number);
+    for (const auto& [name, value] : saved[L"properties"].members)
+        doc->properties[name] = value.string;
+    for (const Json& story : saved[L"stories"].items) {
+        const int type = static_cast<int>(story[L"type"].number);
+        doc->stories[type] = std::make_shared<Story>(type, story[L"text"].string);
+    }
+    if (!doc->stories.count(MainText))
+        throw std::runtime_error("no main text");
+    for (const Json& table : saved[L"tables"].items)
+        doc->tables.push_back(doc->stories[MainText]->track(
+            static_cast<long>(table[L"start"].number), static_cast<long>(table[L"end"].number)));
+    for (const Json& shape : saved[L"shapes"].items) {
+        std::shared_ptr<Story> text;
+        if (shape[L"hasText"].boolean)
+            text = std::make_shared<Story>(TextFrame, shape[L"text"].string);
+        doc->shapes.push_back({shape[L"name"].string, text});
+    }
+    return doc;
+}
+
+} // namespace
+
+std::shared_ptr<Span> Story::track(long start, long end) {
+    auto span = std::make_shared<Span>(Span{start, end});
+    mSpans.push_back(span);
+    return span;
+}
+
+// Spans after the edit move, spans around it stretch or shrink, as Word adjusts its ranges.
+void Story::replace(long position, long length, const std::wstring& with) {
+    mText.replace(static_cast<size_t>(position), static_cast<size_t>(length), with);
+    const long delta = static_cast<long>(with.size()) - length;
+    const long editEnd = position + length;
+    std::erase_if(mSpans, [](const std::weak_ptr<Span>& span) { return span.expired(); });
+    for (const auto& weak : mSpans) {
+        const auto span = weak.lock();
+        if (span->start >= editEnd) {
+            span->start += delta;
+            span->end += delta;
+        } else if (span->end > position) {
+            span->start = std::min(span->start, position);
+            span->end = span->end >= editEnd ? span->end + delta
+                                             : position + static_cast<long>(with.size());
+        }
+    }
+}
+
+std::shared_ptr<DocModel> DocModel::open(const std::wstring& path, bool readOnly) {
+    std::string bytes;
+    if (!readFile(path, bytes))
+        throw WordError{5174, L"Sorry, we couldn't find your file. Was it moved, renamed, or "
+                              L"deleted?\r(" +
+                                  path + L")"};
+    std::shared_ptr<DocModel> doc;
+    try {
+        if (bytes.starts_with(SavedMagic))
+            doc = loadSaved(bytes);
+        else if (bytes.starts_with(std::string(CompoundFileMagic, 8)))
+            doc = builtIn();
+    } catch (const std::runtime_error&) {
+    }
+    if (!doc)
+        throw WordError{5792, L"The file appears to be corrupted.\r(" + path + L")"};
+    doc->path = path;
+    doc->readOnly = readOnly;
+    doc->hold(path);
+    return doc;
+}
+
+void DocModel::save(const std::wstring& target, long fileFormat) const {
+    std::string out = SavedMagic;
+    auto next = [&out](char open) { return out.back() == open ? "\n" : ",\n"; };
+    out += ",\"version\":1,\"fileFormat\":" + std::to_string(fileFormat) + ",\n\"properties\":{";
+    for (const auto& [name, value] : properties)
+        out += next('{') + quoteJson(name) + ":" + quoteJson(value);
+    out += "},\n\"stories\":[";
+    for (const auto& [type, story] : stories)
+        out += next('[') + ("{\"type\":" + std::to_string(type)) +
+               ",\"text\":" + quoteJson(story->text()) + "}";
+    out += "],\n\"tables\":[";
+    for (const auto& table : tables)
+        out += next('[') + ("{\"start\":" + std::to_string(table->start)) +
+               ",\"end\":" + std::to_string(table->end) + "}";
+    out += "],\n\"shapes\":[";
+    for (const ShapeModel& shape : shapes)
+        out += next('[') + ("{\"name\":" + quoteJson(shape.name)) +
+               (shape.text ? ",\"hasText\":true,\"text\":" + quoteJson(shape.text->text())
+                           : std::string(",\"hasText\":false")) +
+               "}";
+    out += "]}\n";
+    if (!writeFile(target, out))
+        throw WordError{5096, L"Word cannot save or create this file. Make sure that the disk "
+                              L"you want to save the file on is not full, write-protected, or "
+                              L"damaged.\r(" +
+                                  target + L")"};
+}
+
+std::vector<std::shared_ptr<Story>> DocModel::storyRanges() const {
+    std::vector<std::shared_ptr<Story>> out;
+    for (const auto& [type, story] : stories)
+        out.push_back(story);
+    const auto box = std::find_if(shapes.begin(), shapes.end(),
+                                  [](const ShapeModel& shape) { return shape.text != nullptr; });
+    if (box != shapes.end())
+        out.push_back(box->text);
+    std::stable_sort(out.begin(), out.end(),
+                     [](const auto& a, const auto& b) { return a->type() < b->type(); });
+    return out;
+}
+
+void DocModel::hold(const std::wstring& file) {
+    lock.reset();
+    // A read-only document still keeps the file from being deleted or renamed under it.
+    const DWORD share = FILE_SHARE_READ | (readOnly ? FILE_SHARE_WRITE : 0);
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+        lock.reset(handle, CloseHandle);
+}
+
+std::wstring DocModel::name() const {
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+} // namespace standin

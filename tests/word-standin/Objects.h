@@ -1,0 +1,65 @@
+#pragma once
+
+#include "FindEngine.h"
+#include "Model.h"
+
+#include <memory>
+#include <vector>
+#include <windows.h>
+
+// The object model the program reaches from "Word.Application". Objects are thin views: the
+// state lives in the session and its documents, so that no two COM objects hold each other.
+namespace standin {
+
+/// One Word session: what the Application object and everything reached from it share.
+struct Session {
+    /// The open documents; the active one last.
+    std::vector<std::shared_ptr<DocModel>> documents;
+    /// Word keeps one set of find settings per session, not per range.
+    FindSettings find;
+    /// WdAlertLevel: -1 all (Word's start value), 0 none.
+    long displayAlerts = -1;
+    bool visible = false;
+    /// The server's hidden window, the owner of what it puts on the clipboard.
+    HWND window = nullptr;
+
+    /// WordError "This command is not available because no document is open." when none.
+    std::shared_ptr<DocModel> active() const;
+};
+using SessionPtr = std::shared_ptr<Session>;
+using DocPtr = std::shared_ptr<DocModel>;
+
+/// A range's place: a story of a document, all of it or a span of it.
+struct Where {
+    DocPtr doc;
+    std::shared_ptr<Story> story;
+    /// Null for the whole story.
+    std::shared_ptr<Span> span;
+
+    /// WordError "Object has been deleted." once the document is closed.
+    void check() const;
+    long start() const { return span ? span->start : 0; }
+    long end() const { return span ? span->end : static_cast<long>(story->text().size()); }
+};
+
+IDispatch* newApplication(SessionPtr session);
+IDispatch* newDocument(SessionPtr session, DocPtr doc);
+IDispatch* newDocumentProperties(DocPtr doc);
+IDispatch* newStoryRanges(SessionPtr session, DocPtr doc);
+IDispatch* newShapes(SessionPtr session, DocPtr doc);
+IDispatch* newTables(SessionPtr session, Where where);
+IDispatch* newRange(SessionPtr session, Where where);
+IDispatch* newSelection(SessionPtr session);
+/// An IEnumVARIANT over these objects; takes over their references.
+IUnknown* newEnumerator(std::vector<IDispatch*> items);
+
+/// Closes a document as Word does with WdSaveOptions: 0 discard changes, -1 save them,
+/// -2 ask (logged, since a Word driven by a program would show that question to nobody).
+void closeDocument(Session& session, DocModel& doc, long saveChanges);
+/// The full form of a path as Word records it.
+std::wstring fullPath(const std::wstring& path);
+
+/// Provided by the server's main: Quit was called, end once the objects are released.
+void quitRequested();
+
+} // namespace standin
