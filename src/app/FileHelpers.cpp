@@ -13,7 +13,8 @@ QString ProgramFolder() {
 }
 
 QString TempFolder() {
-    QString folder = qEnvironmentVariable("TEMP");
+    // Windows spells TEMP with backslashes; the names joined to it use '/'. A no-op elsewhere.
+    QString folder = QDir::fromNativeSeparators(qEnvironmentVariable("TEMP"));
     if (!IsWritableFolder(folder))
         folder = QDir::tempPath();
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))

@@ -5,11 +5,12 @@
 class QFileInfo;
 
 // Only ProgramFolder and TempFolder are the same everywhere; the rest is defined per operating
-// system (posix/FileHelpersPosix.cpp), so that links, permissions and the reasons of failures
-// are the system's own.
+// system (posix/FileHelpersPosix.cpp, windows/FileHelpersWindows.cpp), so that links,
+// permissions and the reasons of failures are the system's own.
 namespace brindlecast {
 
-/// True when something is at the exact path; every failure (empty path, missing folder) is false.
+/// True when something is at the exact path, a link that leads nowhere included; every failure
+/// (empty path, missing folder) is false.
 bool FileExists(const QString& path);
 
 /// Removes one file; a missing, locked or otherwise undeletable file is silently left alone.
@@ -25,7 +26,7 @@ bool OwnedByCurrentUser(const QFileInfo& info);
 QString ProgramFolder();
 
 /// The program's working-file folder: $TEMP when it names a writable folder, otherwise the
-/// platform's temporary folder (never the root of the file system).
+/// platform's temporary folder (never the root of the file system). Separated by '/' everywhere.
 QString TempFolder();
 
 /// Creates `path` afresh for this run and writes `bytes` into it. Whatever is at the path (a

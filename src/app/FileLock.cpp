@@ -11,8 +11,8 @@ constexpr auto PollInterval = std::chrono::milliseconds(25);
 
 } // namespace
 
-FileLock::FileLock(int fd, QByteArray removeOnRelease)
-    : mFd(fd)
+FileLock::FileLock(std::intptr_t handle, QByteArray removeOnRelease)
+    : mHandle(handle)
     , mRemoveOnRelease(std::move(removeOnRelease)) {}
 
 FileLock::~FileLock() {
@@ -20,13 +20,13 @@ FileLock::~FileLock() {
 }
 
 FileLock::FileLock(FileLock&& other) noexcept
-    : mFd(std::exchange(other.mFd, -1))
+    : mHandle(std::exchange(other.mHandle, InvalidHandle))
     , mRemoveOnRelease(std::move(other.mRemoveOnRelease)) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
         release();
-        mFd = std::exchange(other.mFd, -1);
+        mHandle = std::exchange(other.mHandle, InvalidHandle);
         mRemoveOnRelease = std::move(other.mRemoveOnRelease);
     }
     return *this;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 namespace brindlecast {
@@ -31,8 +32,9 @@ FileLock CreateLockedFile(const QString& path, const QByteArray& bytes);
 /// when the file is missing, is not a regular file, or another holder has its lock.
 FileLock TryLockExistingFile(const QString& path);
 
-/// An advisory lock on one file (flock on POSIX systems, see posix/FileLockPosix.cpp), held until
-/// it is released or the object goes. The kernel drops it when the holding process ends however it
+/// A lock on one file (flock on POSIX systems, see posix/FileLockPosix.cpp; LockFileEx on a byte
+/// far beyond the file's end on Windows, see windows/FileLockWindows.cpp), held until it is
+/// released or the object goes. The system drops it when the holding process ends however it
 /// ends, so a lock that can be taken marks what it guards as left behind. Two holders exclude each
 /// other whether they are two processes or two openings in one process.
 class FileLock {
@@ -44,17 +46,20 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool held() const { return mFd >= 0; }
+    bool held() const { return mHandle != InvalidHandle; }
     /// Gives the lock up (a lock file made by TryLockFile goes first). Idempotent.
     void release();
 
 private:
-    FileLock(int fd, QByteArray removeOnRelease);
+    // A file descriptor on POSIX systems, a HANDLE on Windows; -1 is no file on either.
+    static constexpr std::intptr_t InvalidHandle = -1;
+
+    FileLock(std::intptr_t handle, QByteArray removeOnRelease);
     friend FileLock TryLockFile(const QString&);
     friend FileLock CreateLockedFile(const QString&, const QByteArray&);
     friend FileLock TryLockExistingFile(const QString&);
 
-    int mFd = -1;
+    std::intptr_t mHandle = InvalidHandle;
     QByteArray mRemoveOnRelease;
 };
 

@@ -1,8 +1,6 @@
 #include "QtPlatform.h"
 
-#include <QDesktopServices>
 #include <QTime>
-#include <QUrl>
 
 namespace brindlecast {
 
@@ -16,10 +14,6 @@ std::optional<QImage> PrivateClipboard::picture(int /*format*/) {
     if (mPicture.isNull())
         return std::nullopt;
     return mPicture;
-}
-
-void DesktopShell::openUrl(const QString& url) {
-    QDesktopServices::openUrl(QUrl(url));
 }
 
 void TimeSeededRandom::randomize() {

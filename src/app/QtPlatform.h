@@ -20,7 +20,9 @@ private:
     QImage mPicture;
 };
 
-/// Opens addresses with the desktop's default handler.
+/// Opens addresses: with the desktop's default handler on POSIX systems
+/// (posix/ShellPosix.cpp), on Windows as the command line `explorer "<address>"` in a minimised
+/// window that takes the focus (windows/ShellWindows.cpp). Neither waits for it.
 class DesktopShell final : public Shell {
 public:
     void openUrl(const QString& url) override;

@@ -4,9 +4,11 @@
 
 namespace brindlecast {
 
-/// Turns SIGTERM, SIGINT and SIGHUP (a logout, a terminal's Ctrl+C) into `quit` on the event
-/// loop, so that the program ends the ordinary way and its engine and working folders are
-/// cleaned up rather than left behind. Needs a QCoreApplication.
+/// Turns the system's requests to end the program into `quit` on the event loop, so that the
+/// program ends the ordinary way and its engine and working files are cleaned up rather than left
+/// behind: SIGTERM, SIGINT and SIGHUP (a logout, a terminal's Ctrl+C) on POSIX systems; on Windows
+/// the end of the session (logging off, shutting down) and the console's Ctrl+C, Ctrl+Break and
+/// close. Needs a QCoreApplication.
 void QuitOnTerminationSignals(std::function<void()> quit);
 
 } // namespace brindlecast

@@ -60,10 +60,11 @@ void Form1::store(const QString& key, const QString& value) {
     // Once per run: the program goes on working, the values just cannot outlive it.
     mStoreFailureShown = true;
     mServices.boxes.MsgBox(
-        QStringLiteral("Your entries cannot be remembered: the settings file %1 cannot be "
-                       "written.\r\n\r\nEverything you type stays in this window and can be made "
-                       "into a newsletter, but it will not be there the next time you start %2.")
-            .arg(SettingsFilePath(QLatin1String(AppName)), ProductName),
+        QStringLiteral("Your entries cannot be remembered: %1 cannot be written.\r\n\r\n"
+                       "Everything you type stays in this window and can be made into a "
+                       "newsletter, but it will not be there the next time you start %2.")
+            .arg(SettingsStoreName(QLatin1String(AppName), QLatin1String(SectionName)),
+                 ProductName),
         MsgStyle::OkOnly);
 }
 

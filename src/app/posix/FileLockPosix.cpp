@@ -45,14 +45,15 @@ bool stillAt(int fd, const QByteArray& path) {
 } // namespace
 
 void FileLock::release() {
-    if (mFd < 0)
+    if (mHandle == InvalidHandle)
         return;
+    const int fd = int(mHandle);
     // Removed while still held, and only when it is still our file: a waiting holder then finds
     // the path gone or new and locks afresh instead of locking a file nobody else will see.
-    if (!mRemoveOnRelease.isEmpty() && stillAt(mFd, mRemoveOnRelease))
+    if (!mRemoveOnRelease.isEmpty() && stillAt(fd, mRemoveOnRelease))
         ::unlink(mRemoveOnRelease.constData());
-    ::close(mFd);
-    mFd = -1;
+    ::close(fd);
+    mHandle = InvalidHandle;
     mRemoveOnRelease.clear();
 }
 

@@ -8,4 +8,6 @@ bool StandardErrorIsTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+void AttachToCallersConsole() {}
+
 } // namespace brindlecast

@@ -1,0 +1,12 @@
+#include "app/QtPlatform.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace brindlecast {
+
+void DesktopShell::openUrl(const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+} // namespace brindlecast
