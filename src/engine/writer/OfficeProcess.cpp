@@ -1,6 +1,7 @@
 #include "OfficeProcess.h"
 
 #include "EngineFolders.h"
+#include "OfficeSafety.h"
 #include "UnoSupport.h"
 #include "engine/Engine.h"
 
@@ -205,6 +206,7 @@ void OfficeProcess::openBridge(const LocalContext& local,
     mBridge->addEventListener(new DisposeListener(mBridgeDisposed));
     mContext.set(bridge->getInstance(OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
     mDesktop = css::frame::Desktop::create(mContext);
+    RestrictOffice(mContext);
 }
 
 OfficeProcess::~OfficeProcess() {

@@ -1,10 +1,12 @@
 #include "OfficeProcess.h"
+#include "OfficeSafety.h"
 #include "UnoProperties.h"
 #include "UnoSupport.h"
 #include "WriterDocument.h"
 
 #include <QFileInfo>
 #include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 
 namespace brindlecast::engine::writer {
@@ -26,18 +28,32 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
     if (!QFileInfo(path).isFile())
         throw EngineError(failure.toStdString());
     Reference<css::lang::XComponent> component;
+    const auto questions = std::make_shared<OpenQuestions>();
     try {
         const Reference<css::frame::XComponentLoader> loader(mSession.office->desktop(),
                                                              UNO_QUERY_THROW);
-        // The template itself opens, not a new document made from it, and its macros never run.
+        // The template itself opens, not a new document made from it; its macros never run,
+        // its links are never updated (its attached template neither), and a question, such
+        // as a password, is answered with "cancel" rather than left waiting.
         component = loader->loadComponentFromURL(
             fileUrl(path), OUString("_blank"), 0,
-            properties({property("Hidden", Any(true)), property("ReadOnly", Any(readOnly)),
-                        property("AsTemplate", Any(false)),
-                        property("MacroExecutionMode",
-                                 Any(css::document::MacroExecMode::NEVER_EXECUTE))}));
+            properties(
+                {property("Hidden", Any(true)), property("ReadOnly", Any(readOnly)),
+                 property("AsTemplate", Any(false)),
+                 property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+                 property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
+                 property("InteractionHandler", Any(RefusingInteractionHandler(questions)))}));
     } catch (...) {
-        throw mSession.error(failure);
+        if (!questions->password)
+            throw mSession.error(failure);
+    }
+    if (questions->password) {
+        if (component.is())
+            component->dispose();
+        throw EngineError(
+            QStringLiteral("Cannot open the document %1: it is protected by a password.")
+                .arg(path)
+                .toStdString());
     }
     if (!component.is())
         throw EngineError(failure.toStdString());

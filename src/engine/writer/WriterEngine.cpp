@@ -2,10 +2,13 @@
 
 #include "EngineFolders.h"
 #include "OfficeProcess.h"
+#include "UnoProperties.h"
+#include "UnoSupport.h"
 #include "WriterDocument.h"
 #include "app/FileHelpers.h"
 
 #include <QDir>
+#include <com/sun/star/beans/NamedValue.hpp>
 
 namespace brindlecast::engine::writer {
 
@@ -81,11 +84,29 @@ qint64 WriterEngine::processId() const {
     return mState->lastPid;
 }
 
-void exportDocument(Document& document, const QString& path, const QString& filterName) {
+void exportDocument(Document& document, const QString& path, const QString& filterName,
+                    const QString& password) {
     auto* ours = dynamic_cast<WriterDocument*>(&document);
     if (!ours)
         throw EngineError("The document does not come from the Writer engine.");
-    ours->exportTo(path, filterName);
+    if (password.isEmpty()) {
+        ours->exportTo(path, filterName);
+        return;
+    }
+    // The Office Open XML filters take their password as encryption data, with the kind of
+    // encryption; the others as the password itself.
+    if (!filterName.contains(QLatin1String("2007 XML"))) {
+        ours->exportTo(path, filterName,
+                       {property("Password", css::uno::Any(toOUString(password)))});
+        return;
+    }
+    const css::beans::NamedValue encryption[] = {
+        {OUString("OOXPassword"), css::uno::Any(toOUString(password))},
+        {OUString("CryptoType"), css::uno::Any(OUString("Standard"))}};
+    ours->exportTo(
+        path, filterName,
+        {property("EncryptionData",
+                  css::uno::Any(css::uno::Sequence<css::beans::NamedValue>(encryption, 2)))});
 }
 
 QString rangeText(Range& range) {

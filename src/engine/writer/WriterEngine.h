@@ -46,8 +46,10 @@ private:
 };
 
 /// Writes `document` with the office's export filter `filterName` (such as "MS Word 97 Vorlage"
-/// for a Word template). The document must come from a WriterEngine.
-void exportDocument(Document& document, const QString& path, const QString& filterName);
+/// for a Word template), protected by `password` when one is given. The document must come
+/// from a WriterEngine.
+void exportDocument(Document& document, const QString& path, const QString& filterName,
+                    const QString& password = {});
 
 /// The text of `range` as it is now in the document, read afresh: each paragraph ends with
 /// '\n', and fields and other objects are U+FFFC. The range must come from a WriterEngine.

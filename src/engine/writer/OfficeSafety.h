@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <memory>
+
+// A template may come from anyone: the office opens it without running anything in it and
+// without reaching for anything outside it.
+namespace brindlecast::engine::writer {
+
+/// Makes the office at `context` safe for documents of others, before it opens any: macros
+/// never run, links are never updated, linked pictures are never fetched, and the office can
+/// reach no other place than local files (its network content providers are taken away).
+/// Throws EngineError when a setting cannot be made.
+void RestrictOffice(const css::uno::Reference<css::uno::XComponentContext>& context);
+
+/// What the office asked while opening a document.
+struct OpenQuestions {
+    bool password = false;
+    QString other; // the type of another question, when one came
+};
+
+/// An interaction handler that answers every question of the office with "cancel" and notes
+/// it in `questions`: nobody is there to answer, and a question must never leave a load
+/// waiting (a password above all).
+css::uno::Reference<css::task::XInteractionHandler>
+RefusingInteractionHandler(std::shared_ptr<OpenQuestions> questions);
+
+} // namespace brindlecast::engine::writer

@@ -1,0 +1,210 @@
+// Templates from anyone, on the real engine: nothing in them runs, nothing outside them is
+// fetched, and a password is refused at once rather than waited for.
+#include "EngineTestSupport.h"
+#include "generate/FillPasses.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+#include <atomic>
+#include <future>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace brindlecast {
+namespace {
+
+using namespace engine;
+using namespace testing;
+
+QString fodt(const QString& body, const QString& scripts = {}) {
+    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0"
+ xmlns:ooo="http://openoffice.org/2004/office"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+ %1
+ <office:body><office:text>%2</office:text></office:body>
+</office:document>
+)")
+        .arg(scripts, body);
+}
+
+class UntrustedTemplateTest : public ::testing::Test {
+protected:
+    // The Flat ODF `source`, stored by the engine in the formats of `filters` (none: as is).
+    QStringList make(const QString& name, const QString& source,
+                     const std::vector<std::pair<QString, QString>>& filters,
+                     const QString& password = {}) {
+        const QString flat = environment.root(name + ".fodt");
+        QFile file(flat);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(source.toUtf8());
+        file.close();
+        QStringList made;
+        const auto application = sharedEngine().createApplication();
+        Document& document = application->open(flat, true);
+        for (const auto& [suffix, filter] : filters) {
+            made << environment.root(name + suffix);
+            writer::exportDocument(document, made.last(), filter, password);
+        }
+        application->quit();
+        return made;
+    }
+    // Opens, fills and saves `path` as a generation run does.
+    void fill(const QString& path, const QString& target, SaveFormat format) {
+        const auto application = sharedEngine().createApplication();
+        Document& document = application->open(path, true);
+        const auto value = [](int) { return QStringLiteral("Harbor News"); };
+        StoryPass(document, value);
+        IssueDatePass(*application, QStringLiteral("March 14, 2026"));
+        ShapePass(document, value, QStringLiteral("March 14, 2026"));
+        document.saveAs(target, format);
+        application->quit();
+    }
+
+    PrivateFolders environment;
+};
+
+const std::vector<std::pair<QString, QString>> EveryKind{
+    {".doc", "MS Word 97"}, {".docx", "MS Word 2007 XML"}, {".odt", "writer8"}};
+
+// A web server on a thread of its own that counts requests and answers each with "not found",
+// so that an engine that does fetch goes on rather than waiting for an answer.
+class CountingServer {
+public:
+    CountingServer() {
+        std::promise<quint16> port;
+        mThread = std::thread([this, &port] {
+            QTcpServer server;
+            port.set_value(server.listen(QHostAddress::LocalHost) ? server.serverPort() : 0);
+            while (!mStop) {
+                if (!server.waitForNewConnection(50))
+                    continue;
+                std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+                ++requests;
+                socket->waitForReadyRead(1000);
+                socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                socket->waitForBytesWritten(1000);
+            }
+        });
+        mPort = port.get_future().get();
+    }
+    ~CountingServer() {
+        mStop = true;
+        mThread.join();
+    }
+    quint16 port() const { return mPort; }
+    std::atomic<int> requests{0};
+
+private:
+    std::atomic<bool> mStop{false};
+    std::thread mThread;
+    quint16 mPort = 0;
+};
+
+TEST_F(UntrustedTemplateTest, ALinkedPictureIsNeverFetched) {
+    CountingServer server;
+    ASSERT_NE(server.port(), 0);
+    const QString picture = QStringLiteral("http://127.0.0.1:%1/logo.png").arg(server.port());
+    const QStringList templates =
+        make("linked",
+             fodt(QStringLiteral(
+                      R"(<text:p>[NLTITLE]<draw:frame draw:name="Logo" text:anchor-type="paragraph"
+ svg:width="3cm" svg:height="3cm"><draw:image xlink:href="%1" xlink:type="simple"
+ xlink:show="embed" xlink:actuate="onLoad"/></draw:frame></text:p>)")
+                      .arg(picture)),
+             EveryKind);
+    for (const QString& path : templates) {
+        fill(path, path + ".pdf", SaveFormat::Pdf);
+        fill(path, path + ".out.doc", SaveFormat::Doc);
+        EXPECT_TRUE(independentText(path + ".out.doc").contains("Harbor News"));
+    }
+    EXPECT_EQ(server.requests, 0) << "the engine fetched " << picture.toStdString();
+}
+
+// Runs Main on every event a fill passes through: opening, storing, closing.
+QString macroScripts(const QString& marker) {
+    QString listeners;
+    for (const char* event :
+         {"dom:load", "office:load-finished", "office:view-created", "office:copy-to",
+          "office:copy-to-done", "office:prepare-unload", "dom:unload"})
+        listeners += QStringLiteral(R"(<script:event-listener script:language="ooo:script"
+ script:event-name="%1" xlink:href="vnd.sun.star.script:Standard.Module1.Main?language=Basic&amp;location=document"/>)")
+                         .arg(QLatin1String(event));
+    return QStringLiteral(R"(<office:scripts><office:script script:language="ooo:Basic">
+ <ooo:libraries><ooo:library-embedded ooo:name="Standard"><ooo:module ooo:name="Module1">
+ <ooo:source-code>Sub Main
+  Open "%1" For Output As #1
+  Print #1, "ran"
+  Close #1
+End Sub
+</ooo:source-code></ooo:module></ooo:library-embedded></ooo:libraries></office:script>
+ <office:event-listeners>%2</office:event-listeners></office:scripts>)")
+        .arg(marker, listeners);
+}
+
+TEST_F(UntrustedTemplateTest, AMacroThatRunsOnOpeningNeverRuns) {
+    const QString marker = environment.root("marker");
+    const QString source = fodt("<text:p>[NLTITLE]</text:p>", macroScripts(marker));
+    const QStringList templates = make("macro", source, {{".odt", "writer8"}});
+    for (const QString& path : templates + QStringList{environment.root("macro.fodt")}) {
+        fill(path, path + ".out.doc", SaveFormat::Doc);
+        fill(path, path + ".pdf", SaveFormat::Pdf);
+        EXPECT_TRUE(independentText(path + ".out.doc").contains("Harbor News"));
+    }
+    EXPECT_FALSE(QFile::exists(marker)) << "a macro of the template ran";
+
+    // The same file in an office that lets macros run, opening it as a person would: the
+    // macro is real and does write the file.
+    const QString profile = environment.root("lax-profile");
+    QDir().mkpath(profile + "/user");
+    QFile settings(profile + "/user/registrymodifications.xcu");
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry"><item
+ oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="MacroSecurityLevel"
+ oor:op="fuse"><value>0</value></prop></item></oor:items>)");
+    settings.close();
+    QProcess office;
+    for (int start = 0; start < 3 && !QFile::exists(marker); ++start) {
+        office.start("/usr/lib/libreoffice/program/soffice.bin",
+                     {"-env:UserInstallation=" + QUrl::fromLocalFile(profile).toString(),
+                      "--headless", "--norestore", templates[0]});
+        // A fresh profile's first start only makes the profile and ends.
+        for (int wait = 0; wait < 300 && !QFile::exists(marker); ++wait)
+            if (office.waitForFinished(100))
+                break;
+    }
+    EXPECT_TRUE(QFile::exists(marker)) << "the macro does not run even where macros may";
+    office.kill();
+    office.waitForFinished();
+}
+
+TEST_F(UntrustedTemplateTest, APasswordIsRefusedAtOnce) {
+    const QStringList templates =
+        make("locked", fodt("<text:p>[NLTITLE]</text:p>"), EveryKind, QStringLiteral("secret"));
+    for (const QString& path : templates) {
+        const auto application = sharedEngine().createApplication();
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            application->open(path, true);
+            ADD_FAILURE() << "opened " << path.toStdString();
+        } catch (const EngineError& error) {
+            EXPECT_TRUE(QString(error.what()).contains("protected by a password")) << error.what();
+        }
+        EXPECT_LT(timer.elapsed(), 10000);
+    }
+}
+
+} // namespace
+} // namespace brindlecast
