@@ -2,19 +2,83 @@
 
 #include "app/Settings.h"
 #include "newsletter/DateTexts.h"
+#include "newsletter/JsonText.h"
+
+#include <QFile>
+#include <QJsonObject>
 
 namespace brindlecast::cli {
 
 namespace {
 
-QDateTime isoDate(const QString& name, const QString& text) {
+// How a value's mistakes name it: "--set NAME=VALUE", or the values file and its key.
+struct Origin {
+    QString dated; // for a date that is none
+    QString named; // for the month and year
+    QString whole; // for a name that is no field's
+};
+
+QDateTime isoDate(const QString& text, const Origin& origin) {
     QDateTime date = QDateTime::fromString(text, Qt::ISODate);
     if (!date.isValid())
         date = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
     if (!date.isValid())
-        throw UsageError(
-            QStringLiteral("--set %1=%2: not a date; give it as YYYY-MM-DD").arg(name, text));
+        throw UsageError(QStringLiteral("%1: not a date; give it as YYYY-MM-DD").arg(origin.dated));
     return date;
+}
+
+void apply(NewsletterValues& values, const QString& name, const QString& value,
+           const Origin& origin) {
+    if (name.compare(QLatin1String("IssueDate"), Qt::CaseInsensitive) == 0) {
+        values.issueDate = isoDate(value, origin);
+        return;
+    }
+    const std::optional<int> field = FieldNamed(name);
+    if (field == MonthYearField)
+        throw UsageError(
+            QStringLiteral("%1: the month and year follow IssueDate; set IssueDate instead")
+                .arg(origin.named));
+    if (!field)
+        throw UsageError(QStringLiteral("%1: no field is called %2; the fields are %3")
+                             .arg(origin.whole, name, SettableNames()));
+    values.fields[size_t(*field)] = value;
+}
+
+// A values file is a person's, never big: a few kilobytes of text.
+constexpr qint64 MaxValuesBytes = qint64(1) << 20;
+
+void applyFile(NewsletterValues& values, const QString& path) {
+    const QString prefix = QStringLiteral("--values %1").arg(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw UsageError(QStringLiteral("%1: cannot read it (%2)").arg(prefix, file.errorString()));
+    const QByteArray bytes = file.read(MaxValuesBytes + 1);
+    if (bytes.size() > MaxValuesBytes)
+        throw UsageError(
+            QStringLiteral("%1: larger than a values file may be (1 MiB)").arg(prefix));
+    QJsonDocument document;
+    try {
+        document = ParseJsonText(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    } catch (const JsonTextError& error) {
+        throw UsageError(
+            QStringLiteral("%1: %2").arg(prefix, QString::fromStdString(error.what())));
+    }
+    if (!document.isObject())
+        throw UsageError(QStringLiteral("%1: give one object, such as {\"NLTitle\": \"Harbor "
+                                        "News\", \"IssueDate\": \"2026-03-14\"}")
+                             .arg(prefix));
+    const QJsonObject object = document.object();
+    for (auto entry = object.begin(); entry != object.end(); ++entry) {
+        const QString at = QStringLiteral("%1: \"%2\"").arg(prefix, entry.key());
+        QString text;
+        if (entry->isString())
+            text = entry->toString();
+        else if (entry->isDouble())
+            text = entry->toVariant().toString();
+        else if (!entry->isNull())
+            throw UsageError(QStringLiteral("%1: give the value as text").arg(at));
+        apply(values, entry.key(), text, {at, at, at});
+    }
 }
 
 } // namespace
@@ -27,7 +91,7 @@ QString SettableNames() {
                           "as YYYY-MM-DD");
 }
 
-NewsletterValues MakeValues(bool stored, const QStringList& sets) {
+NewsletterValues MakeValues(bool stored, const QStringList& sets, const QString& valuesFile) {
     NewsletterValues values;
     values.issueDate = QDateTime::currentDateTime();
     if (stored) {
@@ -39,25 +103,17 @@ NewsletterValues MakeValues(bool stored, const QStringList& sets) {
         for (int i = 0; i < MonthYearField; ++i)
             values.fields[size_t(i)] = setting(FieldKey(i));
     }
+    if (!valuesFile.isEmpty())
+        applyFile(values, valuesFile);
     for (const QString& set : sets) {
         const qsizetype equals = set.indexOf(QLatin1Char('='));
         if (equals <= 0)
             throw UsageError(QStringLiteral("--set %1: give it as NAME=VALUE").arg(set));
         const QString name = set.left(equals).trimmed();
         const QString value = set.mid(equals + 1);
-        if (name.compare(QLatin1String("IssueDate"), Qt::CaseInsensitive) == 0) {
-            values.issueDate = isoDate(name, value);
-            continue;
-        }
-        const std::optional<int> field = FieldNamed(name);
-        if (field == MonthYearField)
-            throw UsageError(QStringLiteral("--set %1: the month and year follow IssueDate; set "
-                                            "IssueDate instead")
-                                 .arg(name));
-        if (!field)
-            throw UsageError(QStringLiteral("--set %1: no field is called %2; the fields are %3")
-                                 .arg(set, name, SettableNames()));
-        values.fields[size_t(*field)] = value;
+        apply(values, name, value,
+              {QStringLiteral("--set %1=%2").arg(name, value), QStringLiteral("--set ") + name,
+               QStringLiteral("--set ") + set});
     }
     values.fields[MonthYearField] = MonthYearText(values.issueDate.date());
     return values;

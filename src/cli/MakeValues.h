@@ -29,8 +29,9 @@ struct NewsletterValues {
 QString SettableNames();
 
 /// The values the window has stored (with `stored`; otherwise empty fields and today), with
-/// each "NAME=VALUE" of `sets` over them: NAME is a field's placeholder name without brackets,
-/// in any letter case, or IssueDate with an ISO 8601 date. Throws UsageError.
-NewsletterValues MakeValues(bool stored, const QStringList& sets);
+/// those of the JSON object in `valuesFile` (when given) over them, and each "NAME=VALUE" of
+/// `sets` over those: NAME is a field's placeholder name without brackets, in any letter case,
+/// or IssueDate with an ISO 8601 date; the file's keys are the same names. Throws UsageError.
+NewsletterValues MakeValues(bool stored, const QStringList& sets, const QString& valuesFile = {});
 
 } // namespace brindlecast::cli

@@ -79,7 +79,8 @@ std::vector<ColumnUse> Uses(const QStringList& header, const Layout& layout) {
     return uses;
 }
 
-void RequireName(const Layout& layout, const std::vector<ColumnUse>& uses, int line) {
+void RequireName(const Layout& layout, const std::vector<ColumnUse>& uses, const QString& where,
+                 int line) {
     const auto& person = layout.person;
     if (person.count(Role::FullName) || person.count(Role::First) || person.count(Role::Last))
         return;
@@ -87,10 +88,9 @@ void RequireName(const Layout& layout, const std::vector<ColumnUse>& uses, int l
     for (const ColumnUse& use : uses)
         names.append(use.column);
     throw RecipientListError(
-        QStringLiteral("no name column in the header at line %1 (looked for RecipientName, Name, "
-                       "Full Name, First Name and Last Name); its columns are: %2")
-            .arg(line)
-            .arg(names.join(QStringLiteral(", "))),
+        QStringLiteral("no name column in %1 (looked for RecipientName, Name, Full Name, First "
+                       "Name and Last Name); its columns are: %2")
+            .arg(where, names.join(QStringLiteral(", "))),
         line);
 }
 
@@ -107,6 +107,18 @@ qsizetype HeaderStart(const QString& text, qsizetype from) {
 }
 
 } // namespace
+
+RecipientList ReadTable(const QStringList& header, const std::vector<CsvRecord>& rows,
+                        const QString& headerWhere, int headerLine) {
+    RecipientList list;
+    const Layout layout = ReadHeader(header);
+    list.columns = Uses(header, layout);
+    RequireName(layout, list.columns, headerWhere, headerLine);
+    for (const CsvRecord& row : rows)
+        if (!IsBlank(row.cells))
+            list.recipients.push_back(ToRecipient(row, layout));
+    return list;
+}
 
 RecipientList ReadCsv(const QString& text) {
     RecipientList list;
@@ -127,14 +139,11 @@ RecipientList ReadCsv(const QString& text) {
         ++record;
     if (record == records.end())
         throw RecipientListError(QStringLiteral("the list is empty"));
-    const QStringList header = record->cells;
     const int headerLine = record->line;
-    const Layout layout = ReadHeader(header);
-    list.columns = Uses(header, layout);
-    RequireName(layout, list.columns, headerLine);
-    for (++record; record != records.end(); ++record)
-        if (!IsBlank(record->cells))
-            list.recipients.push_back(ToRecipient(*record, layout));
+    const QChar delimiter = list.delimiter;
+    list = ReadTable(record->cells, std::vector<CsvRecord>(record + 1, records.end()),
+                     QStringLiteral("the header at line %1").arg(headerLine), headerLine);
+    list.delimiter = delimiter;
     if (list.recipients.empty())
         throw RecipientListError(
             QStringLiteral("the list has no recipient below its header at line %1").arg(headerLine),

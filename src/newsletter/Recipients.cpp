@@ -40,6 +40,12 @@ RecipientList ReadRecipients(const QString& path) {
 RecipientList ParseRecipients(const QByteArray& bytes, const QString& fileName) {
     const recipients::DecodedText decoded = recipients::DecodeListText(bytes);
     const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("json") || decoded.text.trimmed().startsWith(QLatin1Char('['))) {
+        RecipientList list = recipients::ReadJsonList(decoded.text.toUtf8());
+        list.format = RecipientFormat::Json;
+        list.encoding = decoded.encoding;
+        return list;
+    }
     const bool vcard =
         suffix == QLatin1String("vcf") || suffix == QLatin1String("vcard") ||
         decoded.text.trimmed().startsWith(QLatin1String("BEGIN:VCARD"), Qt::CaseInsensitive);

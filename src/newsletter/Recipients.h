@@ -41,13 +41,13 @@ struct ColumnUse {
     std::vector<RecipientField> fields;
 };
 
-enum class RecipientFormat { Csv, VCard };
+enum class RecipientFormat { Csv, VCard, Json };
 
 /// A recipient list as read, recipients in list order.
 struct RecipientList {
     RecipientFormat format = RecipientFormat::Csv;
     QString encoding; // "UTF-8", "UTF-16" or "Windows-1252"
-    QChar delimiter;  // CSV: ',', ';' or '\t'; null for vCard
+    QChar delimiter;  // CSV: ',', ';' or '\t'; null for vCard and JSON
     std::vector<Recipient> recipients;
     std::vector<ColumnUse> columns; // in file order; for vCard in order of first appearance
 };
@@ -66,11 +66,12 @@ private:
 /// The largest list file read: some hundred thousand recipients, far more than a run is for.
 constexpr qint64 MaxListBytes = qint64(64) << 20;
 
-/// Reads a recipient list file: vCard when it is named *.vcf or *.vcard or starts with
-/// BEGIN:VCARD, CSV otherwise. Text is UTF-8 (with or without BOM) or UTF-16 with a BOM; a file
-/// that is not valid UTF-8 is read as Windows-1252, as spreadsheet programs export it.
-/// Throws RecipientListError when the file cannot be read or is over MaxListBytes, the list is
-/// broken or holds no recipient; nothing is returned then.
+/// Reads a recipient list file: JSON (an array of objects whose keys are the column names a CSV
+/// header takes) when it is named *.json or starts with '[', vCard when it is named *.vcf or
+/// *.vcard or starts with BEGIN:VCARD, CSV otherwise. Text is UTF-8 (with or without BOM) or UTF-16
+/// with a BOM; a file that is not valid UTF-8 is read as Windows-1252, as spreadsheet programs
+/// export it. Throws RecipientListError when the file cannot be read or is over MaxListBytes, the
+/// list is broken or holds no recipient; nothing is returned then.
 RecipientList ReadRecipients(const QString& path);
 
 /// ReadRecipients on bytes already read; `fileName` only helps choose the format.

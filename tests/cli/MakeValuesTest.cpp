@@ -42,6 +42,31 @@ TEST_F(MakeValuesTest, AWrongSetSaysWhatIsWrong) {
     }
 }
 
+TEST_F(MakeValuesTest, AValuesFileGoesUnderTheSets) {
+    writeAll(temp("v.json"), "\xEF\xBB\xBF{\"nltitle\": \"Harbor News\", \"IssueNo\": 7,\n"
+                             " \"IssueDate\": \"2026-03-14\", \"Website\": null}");
+    const NewsletterValues values = MakeValues(false, {"IssueNo=8"}, temp("v.json"));
+    EXPECT_EQ(values.fields[0], "Harbor News");
+    EXPECT_EQ(values.fields[2], "8");
+    EXPECT_EQ(values.issueDate.date(), QDate(2026, 3, 14));
+
+    for (const auto& [json, says] : std::vector<std::pair<QByteArray, QString>>{
+             {"{\"NLTitle\": \"x\",\n \"VolNo\" 3}", "not valid JSON at line 2, column"},
+             {"[\"NLTitle\"]", "give one object"},
+             {"{\"NLTitel\": \"x\"}", "\"NLTitel\": no field is called NLTitel"},
+             {"{\"IssueDate\": \"soon\"}", "\"IssueDate\": not a date"},
+             {"{\"VolNo\": [3]}", "\"VolNo\": give the value as text"}}) {
+        writeAll(temp("v.json"), json);
+        try {
+            MakeValues(false, {}, temp("v.json"));
+            ADD_FAILURE() << json.constData() << " was taken";
+        } catch (const UsageError& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).contains(says)) << error.what();
+            EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("--values " + temp("v.json")));
+        }
+    }
+}
+
 TEST(WantsCommandLine, EveryArgumentButQtsWindowOptions) {
     for (const auto& [arguments, wanted] : std::vector<std::pair<std::vector<const char*>, bool>>{
              {{"brindlecast"}, false},
