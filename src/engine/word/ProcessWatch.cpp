@@ -1,0 +1,156 @@
+#include "ProcessWatch.h"
+
+#include <QFileInfo>
+#include <objbase.h>
+#include <tlhelp32.h>
+
+namespace brindlecast::engine::word {
+
+namespace {
+
+std::set<DWORD> processesNamed(const QString& image) {
+    std::set<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (QString::fromWCharArray(entry.szExeFile).compare(image, Qt::CaseInsensitive) == 0)
+            found.insert(entry.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+// `"C:\Program Files\...\WINWORD.EXE" /Automation`, also unquoted with blanks in the folder.
+QString programOfCommand(const QString& command) {
+    QString program = command.trimmed();
+    if (program.startsWith(QLatin1Char('"'))) {
+        program = program.mid(1, program.indexOf(QLatin1Char('"'), 1) - 1);
+    } else if (const qsizetype exe = program.indexOf(QLatin1String(".exe"), 0, Qt::CaseInsensitive);
+               exe >= 0) {
+        program.truncate(exe + 4);
+    } else {
+        program = program.section(QLatin1Char(' '), 0, 0);
+    }
+    // A short (8.3) name does not match the process list's long one.
+    wchar_t longPath[MAX_PATH] = {};
+    const std::wstring shortPath = program.toStdWString();
+    if (const DWORD length = GetLongPathNameW(shortPath.c_str(), longPath, MAX_PATH);
+        length > 0 && length < MAX_PATH)
+        program = QString::fromWCharArray(longPath, int(length));
+    return QFileInfo(QString(program).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
+}
+
+} // namespace
+
+ServerProcess::~ServerProcess() {
+    for (HANDLE process : mHandles)
+        CloseHandle(process);
+}
+
+void ServerProcess::terminate() noexcept {
+    for (HANDLE process : mHandles)
+        TerminateProcess(process, 1);
+}
+
+void ServerProcess::endUnlessGone() noexcept {
+    const ULONGLONG deadline = GetTickCount64() + 1000;
+    for (HANDLE process : mHandles) {
+        const ULONGLONG now = GetTickCount64();
+        if (WaitForSingleObject(process, DWORD(now < deadline ? deadline - now : 0)) ==
+            WAIT_TIMEOUT)
+            TerminateProcess(process, 1);
+    }
+}
+
+std::vector<unsigned long> ServerProcess::ids() const {
+    std::vector<unsigned long> ids;
+    for (HANDLE process : mHandles)
+        ids.push_back(GetProcessId(process));
+    return ids;
+}
+
+std::vector<HANDLE> ProcessWatch::appeared(DWORD access) {
+    std::vector<HANDLE> handles;
+    for (DWORD id : processesNamed(mImage)) {
+        if (mBefore.count(id))
+            continue;
+        if (HANDLE process = OpenProcess(access, FALSE, id))
+            handles.push_back(process);
+    }
+    return handles;
+}
+
+void ProcessWatch::creating(const QString& imageName) {
+    std::lock_guard lock(mMutex);
+    mImage = imageName;
+    mBefore = processesNamed(mImage);
+    mCreating = true;
+    mCreationStopped = false;
+}
+
+std::shared_ptr<ServerProcess> ProcessWatch::created() {
+    std::lock_guard lock(mMutex);
+    mCreating = false;
+    // More than one only when another program started the same server at the same moment:
+    // then both are treated as ours rather than leaving a hanging one of ours unstoppable.
+    auto process = std::make_shared<ServerProcess>(
+        appeared(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION));
+    std::erase_if(mLive, [](const auto& live) { return live.expired(); });
+    mLive.push_back(process);
+    return process;
+}
+
+void ProcessWatch::creationFailed() noexcept {
+    std::lock_guard lock(mMutex);
+    mCreating = false;
+    for (HANDLE process : appeared(PROCESS_TERMINATE)) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+}
+
+bool ProcessWatch::creationStopped() {
+    std::lock_guard lock(mMutex);
+    return mCreationStopped;
+}
+
+void ProcessWatch::stop() noexcept {
+    std::lock_guard lock(mMutex);
+    for (const auto& live : mLive) {
+        if (const std::shared_ptr<ServerProcess> process = live.lock())
+            process->terminate();
+    }
+    if (mCreating) {
+        mCreationStopped = true;
+        for (HANDLE process : appeared(PROCESS_TERMINATE)) {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+    }
+}
+
+QString ServerImageName(const CLSID& clsid) {
+    wchar_t guid[64] = {};
+    StringFromGUID2(clsid, guid, int(std::size(guid)));
+    const std::wstring key = L"CLSID\\" + std::wstring(guid) + L"\\LocalServer32";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY server = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | view, &server) !=
+            ERROR_SUCCESS)
+            continue;
+        wchar_t command[2048] = {};
+        DWORD size = sizeof command - sizeof(wchar_t);
+        const LSTATUS status =
+            RegGetValueW(server, nullptr, nullptr, RRF_RT_REG_SZ, nullptr, command, &size);
+        RegCloseKey(server);
+        if (status == ERROR_SUCCESS)
+            return programOfCommand(QString::fromWCharArray(command));
+    }
+    return {};
+}
+
+} // namespace brindlecast::engine::word

@@ -1,0 +1,78 @@
+// One Word, from its creation to its quit.
+#include "ProcessWatch.h"
+#include "WordObjects.h"
+
+#include <QDir>
+
+namespace brindlecast::engine::word {
+
+WordApplication::WordApplication(Dispatch application, std::shared_ptr<ServerProcess> process,
+                                 Session session)
+    : mSession(session)
+    , mApplication(std::move(application))
+    , mProcess(std::move(process))
+    , mSelection(mSession) {}
+
+WordApplication::~WordApplication() {
+    if (!mQuitTried) {
+        try {
+            quit();
+        } catch (...) {
+            // Ending it is all that is left to do, and quit() has seen to that.
+        }
+    }
+    releaseAll();
+}
+
+Document& WordApplication::open(const QString& path, bool readOnly) {
+    const Dispatch documents = mApplication.object(L"Documents");
+    std::vector<Variant> file{Variant::string(QDir::toNativeSeparators(path))};
+    Dispatch document =
+        readOnly ? documents.callObject(L"Open", file, {{L"ReadOnly", Variant::boolean(true)}})
+                 : documents.callObject(L"Open", file);
+    mDocuments.push_back(std::make_unique<WordDocument>(mSession, std::move(document)));
+    return *mDocuments.back();
+}
+
+Range& WordApplication::selection() {
+    mSelection.bind(mApplication.object(L"Selection"));
+    return mSelection;
+}
+
+void WordApplication::setDisplayAlerts(bool displayAlerts) {
+    mApplication.put(L"DisplayAlerts", Variant::boolean(displayAlerts));
+}
+
+Document& WordApplication::activeDocument() {
+    mDocuments.push_back(
+        std::make_unique<WordDocument>(mSession, mApplication.object(L"ActiveDocument")));
+    return *mDocuments.back();
+}
+
+void WordApplication::quit() {
+    if (!mApplication)
+        return; // ended already
+    mQuitTried = true;
+    try {
+        mApplication.call(L"quit");
+    } catch (...) {
+        // A Word that did not take its quit stays hidden and could be handed the next
+        // document the user opens: it is ended once nothing of ours holds it any more.
+        releaseAll();
+        if (mProcess)
+            mProcess->endUnlessGone();
+        mProcess.reset();
+        throw;
+    }
+    releaseAll();
+    mProcess.reset();
+}
+
+void WordApplication::releaseAll() noexcept {
+    for (const auto& document : mDocuments)
+        document->release();
+    mSelection.release();
+    mApplication.reset();
+}
+
+} // namespace brindlecast::engine::word

@@ -1,0 +1,159 @@
+// Word's documents, their stories, shapes and ranges.
+#include "FindText.h"
+#include "WordObjects.h"
+
+#include <QDir>
+
+namespace brindlecast::engine::word {
+
+namespace {
+
+// Range.Text ends a paragraph with a carriage return, and a table's cell and row each with a
+// carriage return and a bell: a cell is a paragraph of its own, a row's end is no text.
+QString plainText(const QString& text) {
+    QString plain;
+    plain.reserve(text.size());
+    bool cellEnded = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool mark = text[i] == QLatin1Char('\r');
+        const bool bell = mark && i + 1 < text.size() && text[i + 1] == QChar(0x07);
+        if (bell && cellEnded) {
+            cellEnded = false;
+        } else if (mark) {
+            plain += QLatin1Char('\n');
+            cellEnded = bell;
+        } else if (text[i] != QChar(0x07)) {
+            plain += text[i];
+            cellEnded = false;
+        }
+        i += bell ? 1 : 0;
+    }
+    return plain;
+}
+
+// Objects of ours for the members of a collection, reused from one walk to the next so that
+// what the caller holds stays valid; each takes the Word object of its place afresh.
+template <class Ours>
+std::vector<Ours*> rebind(std::vector<std::unique_ptr<Ours>>& ours,
+                          const std::vector<Dispatch>& members, Session& session) {
+    while (ours.size() < members.size())
+        ours.push_back(std::make_unique<Ours>(session));
+    std::vector<Ours*> bound;
+    for (size_t i = 0; i < ours.size(); ++i) {
+        if (i < members.size()) {
+            ours[i]->bind(members[i]);
+            bound.push_back(ours[i].get());
+        } else {
+            ours[i]->release();
+        }
+    }
+    return bound;
+}
+
+} // namespace
+
+void WordRange::release() noexcept {
+    mFind.release();
+    mRange.reset();
+}
+
+Find& WordRange::find() {
+    mFind.bind(mRange.object(L"Find"));
+    return mFind;
+}
+
+QString WordRange::text() {
+    return plainText(mRange.get(L"Text").toString());
+}
+
+int WordRange::storyType() {
+    return mRange.get(L"StoryType").toInt();
+}
+
+std::vector<QString> WordRange::tableTexts() {
+    std::vector<QString> texts;
+    for (const Dispatch& table : mRange.object(L"Tables").members()) {
+        QString text = plainText(table.object(L"Range").get(L"Text").toString());
+        if (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+void WordShape::release() noexcept {
+    mRange.release();
+    mShape.reset();
+}
+
+bool WordShape::hasText() {
+    return mShape.object(L"TextFrame").get(L"HasText").toBool();
+}
+
+Range& WordShape::textRange() {
+    mRange.bind(mShape.object(L"TextFrame").object(L"TextRange"));
+    return mRange;
+}
+
+WordDocument::WordDocument(Session& session, Dispatch document)
+    : mSession(session)
+    , mDocument(std::move(document))
+    , mWhole(session) {}
+
+void WordDocument::release() noexcept {
+    for (const auto& story : mStories)
+        story->release();
+    for (const auto& shape : mShapes)
+        shape->release();
+    mWhole.release();
+    mDocument.reset();
+}
+
+std::vector<Range*> WordDocument::storyRanges() {
+    const std::vector<WordRange*> stories =
+        rebind(mStories, mDocument.object(L"StoryRanges").members(), mSession);
+    return {stories.begin(), stories.end()};
+}
+
+std::vector<Shape*> WordDocument::shapes() {
+    const std::vector<WordShape*> shapes =
+        rebind(mShapes, mDocument.object(L"Shapes").members(), mSession);
+    return {shapes.begin(), shapes.end()};
+}
+
+Range& WordDocument::range() {
+    mWhole.bind(mDocument.callObject(L"Range"));
+    return mWhole;
+}
+
+void WordDocument::saveAs(const QString& path, SaveFormat format) {
+    const Variant file = Variant::string(QDir::toNativeSeparators(path));
+    // The working document goes in Word's own default format, as the old SaveAs writes it; the
+    // other formats need SaveAs2 (Word 2010 on), which knows them.
+    if (format == SaveFormat::Doc)
+        mDocument.call(L"SaveAs", {file});
+    else
+        mDocument.call(L"SaveAs2", {},
+                       {{L"FileName", file}, {L"FileFormat", Variant::int32(int(format))}});
+}
+
+void WordDocument::setTitle(const QString& title) {
+    // A document property holds at most 255 characters; the title is only a label of the file.
+    QString shown = title.left(WordTextLimit);
+    if (shown.size() < title.size() && shown.back().isHighSurrogate())
+        shown.chop(1);
+    mDocument.object(L"BuiltInDocumentProperties", {Variant::string(QStringLiteral("Title"))})
+        .put(L"Value", Variant::string(shown));
+}
+
+void WordDocument::close() {
+    mDocument.call(L"Close");
+    release();
+}
+
+void WordDocument::closeWithoutSaving() {
+    mDocument.call(L"Close", {}, {{L"savechanges", Variant::int16(0)}});
+    release();
+}
+
+} // namespace brindlecast::engine::word

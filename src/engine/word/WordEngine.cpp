@@ -1,0 +1,79 @@
+#include "WordEngine.h"
+
+#include "Automation.h"
+#include "Creation.h"
+#include "ProcessWatch.h"
+#include "WordObjects.h"
+
+#include <mutex>
+
+namespace brindlecast::engine::word {
+
+namespace {
+
+[[noreturn]] void cannotStart(const QString& progId, HRESULT result) {
+    // The system words these two for programmers, and not everywhere.
+    const QString reason =
+        result == CO_E_CLASSSTRING || result == REGDB_E_CLASSNOTREG
+            ? QStringLiteral("Word is not installed for automation on this computer (0x%1)")
+                  .arg(quint32(result), 8, 16, QLatin1Char('0'))
+            : SystemMessage(result);
+    throw EngineError(QStringLiteral("Word cannot be started through automation (\"%1\"): %2.")
+                          .arg(progId, reason)
+                          .toStdString());
+}
+
+} // namespace
+
+struct WordEngine::State {
+    Clipboard& clipboard;
+    PictureSize pictureSize;
+    WordEngineOptions options;
+    ProcessWatch watch;
+    mutable std::mutex mutex;
+    std::vector<unsigned long> lastIds;
+};
+
+WordEngine::WordEngine(Clipboard& clipboard, PictureSize pictureSize, WordEngineOptions options)
+    : mState(new State{clipboard, pictureSize, std::move(options), {}, {}, {}}) {}
+
+WordEngine::~WordEngine() = default;
+
+std::unique_ptr<Application> WordEngine::createApplication() {
+    State& state = *mState;
+    EnterApartment();
+    CLSID clsid{};
+    const std::wstring progId = state.options.progId.toStdWString();
+    if (const HRESULT result = CLSIDFromProgID(progId.c_str(), &clsid); FAILED(result))
+        cannotStart(state.options.progId, result);
+    QString image = ServerImageName(clsid);
+    if (image.isEmpty())
+        image = QStringLiteral("WINWORD.EXE");
+
+    state.watch.creating(image);
+    IDispatch* application = nullptr;
+    const HRESULT result = CreateLocalServer(
+        clsid, [&] { return state.watch.creationStopped(); }, &application);
+    if (FAILED(result)) {
+        state.watch.creationFailed();
+        cannotStart(state.options.progId, result);
+    }
+    std::shared_ptr<ServerProcess> process = state.watch.created();
+    {
+        std::lock_guard lock(state.mutex);
+        state.lastIds = process->ids();
+    }
+    return std::make_unique<WordApplication>(Dispatch::adopt(application), std::move(process),
+                                             Session{state.clipboard, state.pictureSize});
+}
+
+void WordEngine::stop() noexcept {
+    mState->watch.stop();
+}
+
+std::vector<unsigned long> WordEngine::lastProcessIds() const {
+    std::lock_guard lock(mState->mutex);
+    return mState->lastIds;
+}
+
+} // namespace brindlecast::engine::word

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/Engine.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace brindlecast {
+class Clipboard;
+}
+
+// The engine on Microsoft Word, driven through its automation interface, every member called
+// by name. Each session is a Word of its own, started for it and quit when it ends, so that
+// no hidden Word outlives the procedure that needed it.
+namespace brindlecast::engine::word {
+
+struct WordEngineOptions {
+    /// What is created; another name only to test a Word that is not there.
+    QString progId = QStringLiteral("Word.Application");
+};
+
+/// An engine and its sessions serve one thread at a time, and every call of one session
+/// stays on the thread that created it (COM's single-threaded apartment).
+class WordEngine final : public Engine {
+public:
+    /// `clipboard` receives the page pictures and must outlive the engine and its sessions.
+    explicit WordEngine(Clipboard& clipboard, PictureSize pictureSize = {},
+                        WordEngineOptions options = {});
+    ~WordEngine() override;
+    WordEngine(const WordEngine&) = delete;
+    WordEngine& operator=(const WordEngine&) = delete;
+
+    /// Starts a new Word; EngineError with the system's reason when none can be started.
+    std::unique_ptr<Application> createApplication() override;
+    /// Ends the Words of this engine's sessions, and one being started, at once.
+    void stop() noexcept override;
+
+    /// The process ids of the Word the last session started; empty before the first.
+    std::vector<unsigned long> lastProcessIds() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> mState;
+};
+
+} // namespace brindlecast::engine::word
