@@ -6,16 +6,39 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <memory>
 #include <stdexcept>
 
 namespace brindlecast {
 
-[[noreturn]] static void fail(const QString& target, const QString& reason) {
-    throw std::runtime_error(
-        QStringLiteral("Cannot save the newsletter to %1: %2.").arg(target, reason).toStdString());
+namespace {
+
+[[noreturn]] void fail(const QString& target, const QString& reason,
+                       SaveError::Kind kind = SaveError::Kind::ThisFile) {
+    throw SaveError(QStringLiteral("Cannot save the newsletter to %1: %2.").arg(target, reason),
+                    kind);
 }
+
+// A failure to write into the target's folder: that folder gone, or its disk full, concern
+// every file that would go there after this one.
+[[noreturn]] void failWriting(const QString& target, const QSaveFile& out, qint64 needed) {
+    const QString folder = QFileInfo(target).absolutePath();
+    SaveError::Kind kind = SaveError::Kind::ThisFile;
+    if (!QFileInfo(folder).isDir()) {
+        kind = SaveError::Kind::FolderGone;
+    } else if (out.error() == QFileDevice::ResourceError) {
+        kind = SaveError::Kind::NoRoom;
+    } else {
+        const QStorageInfo storage(folder);
+        if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < needed)
+            kind = SaveError::Kind::NoRoom;
+    }
+    fail(target, out.errorString(), kind);
+}
+
+} // namespace
 
 void SaveCopy(const QString& source, const QString& target) {
     QFile in(source);
@@ -26,7 +49,7 @@ void SaveCopy(const QString& source, const QString& target) {
     // Only ever a complete replacement: never fall back to writing over the target in place.
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
-        fail(target, out.errorString());
+        failWriting(target, out, in.size());
     constexpr qint64 ChunkSize = 1 << 16;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
     for (;;) {
@@ -37,10 +60,10 @@ void SaveCopy(const QString& source, const QString& target) {
         if (got == 0)
             break;
         if (out.write(chunk.constData(), got) != got)
-            fail(target, out.errorString());
+            failWriting(target, out, in.size());
     }
     if (!out.commit())
-        fail(target, out.errorString());
+        failWriting(target, out, in.size());
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "WorkingFiles.h"
 
+#include "ListFolders.h"
 #include "TemplateStore.h"
 #include "app/FileHelpers.h"
 #include "app/FileLock.h"
@@ -52,6 +53,7 @@ void removeOldScratchFolders(const QString& folder) {
 void RemoveDeadWorkingFiles() {
     const QString folder = TempFolder();
     removeOldScratchFolders(folder);
+    RemoveDeadListFolders(folder);
     static const QRegularExpression workingName(QStringLiteral("^tarvik[1-9]{8}\\.doc$"));
     QStringList documents;
     for (const QString& name :

@@ -22,7 +22,7 @@ QString RunLockPath();
 /// document whose lock can be taken, and a template or preview picture. Nothing of these is
 /// touched while another instance's run holds the run lock (the next start looks again); nothing
 /// is locked or made when no such file is there. Scratch folders of saves and single newsletters
-/// go once they are an hour old.
+/// go once they are an hour old, those of list runs once their run is dead (RemoveDeadListFolders).
 void RemoveDeadWorkingFiles();
 
 /// The clipboard's picture, asking up to 1000 times while the clipboard is busy; a null image

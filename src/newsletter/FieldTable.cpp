@@ -75,6 +75,15 @@ std::optional<int> FieldNamed(const QString& name) {
     return std::nullopt;
 }
 
+QString FieldPlaceholderName(int index) {
+    static const char* const names[FieldCount] = {
+        "NLTitle",      "NLSubtitle",    "IssueNo",       "VolNo",        "SenderName",
+        "CompanyName",  "StreetAddress", "CitySTZIP",     "OfficeNo",     "FaxNo",
+        "EmailAddress", "Website",       "RecipientName", "CompanyName2", "StreetAddress2",
+        "CitySTZIP2",   "MonthYear"};
+    return QLatin1String(names[index]);
+}
+
 QString FieldName(int index) {
     const char* label = Fields()[size_t(index)].label;
     if (!label)

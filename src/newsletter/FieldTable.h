@@ -59,6 +59,10 @@ inline constexpr int MaxValueLength = 1000;
 /// any letter case.
 std::optional<int> FieldNamed(const QString& name);
 
+/// The field's placeholder name as the templates spell it, without brackets: "NLTitle",
+/// "CitySTZIP2", "MonthYear".
+QString FieldPlaceholderName(int index);
+
 /// The field's name as its label shows it, without the colon: "Title/Headline".
 QString FieldName(int index);
 

@@ -2,6 +2,7 @@
 // fetched, and a password is refused at once rather than waited for.
 #include "EngineTestSupport.h"
 #include "generate/FillPasses.h"
+#include "generate/TemplateFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -123,7 +124,10 @@ TEST_F(UntrustedTemplateTest, ALinkedPictureIsNeverFetched) {
  xlink:show="embed" xlink:actuate="onLoad"/></draw:frame></text:p>)")
                       .arg(picture)),
              EveryKind);
+    const TemplateKind kinds[] = {TemplateKind::Word97, TemplateKind::WordXml,
+                                  TemplateKind::OpenDocument};
     for (const QString& path : templates) {
+        EXPECT_EQ(ReadTemplateFile(path).kind, kinds[templates.indexOf(path)]);
         fill(path, path + ".pdf", SaveFormat::Pdf);
         fill(path, path + ".out.doc", SaveFormat::Doc);
         EXPECT_TRUE(independentText(path + ".out.doc").contains("Harbor News"));
@@ -193,6 +197,14 @@ TEST_F(UntrustedTemplateTest, APasswordIsRefusedAtOnce) {
     const QStringList templates =
         make("locked", fodt("<text:p>[NLTITLE]</text:p>"), EveryKind, QStringLiteral("secret"));
     for (const QString& path : templates) {
+        // Seen before any engine opens it, and by the engine too, should it be given one.
+        try {
+            ReadTemplateFile(path);
+            ADD_FAILURE() << "took " << path.toStdString();
+        } catch (const TemplateError& error) {
+            EXPECT_TRUE(QString(error.what()).contains("is protected by a password"))
+                << error.what();
+        }
         const auto application = sharedEngine().createApplication();
         QElapsedTimer timer;
         timer.start();

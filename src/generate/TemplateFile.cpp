@@ -1,0 +1,156 @@
+#include "TemplateFile.h"
+
+#include "DocumentContainers.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace brindlecast {
+
+namespace {
+
+using namespace containers;
+
+[[noreturn]] void notADocument(const QString& path, const QString& why = {}) {
+    throw TemplateError(
+        QStringLiteral("%1 is not a document Brindlecast can fill%2: a template is a Word "
+                       "(.doc, .dot, .docx, .dotx) or OpenDocument text (.odt, .ott) file")
+            .arg(path, why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why)));
+}
+
+[[noreturn]] void locked(const QString& path) {
+    throw TemplateError(QStringLiteral("%1 is protected by a password, and a template is opened "
+                                       "without one: save it without its password first")
+                            .arg(path));
+}
+
+const CompoundStream* streamNamed(const std::vector<CompoundStream>& streams, const char* name) {
+    for (const CompoundStream& stream : streams)
+        if (stream.name == QLatin1String(name))
+            return &stream;
+    return nullptr;
+}
+
+const ZipEntry* entryNamed(const std::vector<ZipEntry>& entries, const char* name) {
+    for (const ZipEntry& entry : entries)
+        if (entry.name == QLatin1String(name))
+            return &entry;
+    return nullptr;
+}
+
+void identifyCompound(TemplateFile& file) {
+    const auto streams = CompoundStreams(file.bytes);
+    if (!streams)
+        notADocument(file.path, QStringLiteral("a damaged OLE file"));
+    // A password-protected Office Open XML file is a compound file around its encrypted zip.
+    if (streamNamed(*streams, "EncryptedPackage") || streamNamed(*streams, "EncryptionInfo"))
+        locked(file.path);
+    const CompoundStream* word = streamNamed(*streams, "WordDocument");
+    if (!word)
+        notADocument(file.path, QStringLiteral("an OLE file without a Word document in it"));
+    // The file information block: its flags say "template" (bit 0) and "encrypted" (bit 8).
+    const QByteArray head = CompoundStreamStart(file.bytes, *word, 12);
+    if (head.size() < 12)
+        notADocument(file.path, QStringLiteral("a damaged Word file"));
+    const quint16 flags = quint16(static_cast<unsigned char>(head[0x0A]) |
+                                  static_cast<unsigned char>(head[0x0B]) << 8);
+    if (flags & 0x0100)
+        locked(file.path);
+    file.kind = TemplateKind::Word97;
+    file.isTemplate = (flags & 0x0001) != 0;
+}
+
+void identifyZip(TemplateFile& file) {
+    const auto entries = ZipEntries(file.bytes);
+    if (!entries)
+        notADocument(file.path, QStringLiteral("a damaged ZIP file"));
+    if (entryNamed(*entries, "[Content_Types].xml") &&
+        std::any_of(entries->begin(), entries->end(),
+                    [](const ZipEntry& entry) { return entry.name.startsWith("word/"); })) {
+        file.kind = TemplateKind::WordXml;
+        return;
+    }
+    // The type of an OpenDocument package is its first entry, stored as it is.
+    const ZipEntry* type = entryNamed(*entries, "mimetype");
+    const QByteArray mimeType =
+        type && type->method == 0 ? ZipEntryStart(file.bytes, *type, 100) : QByteArray();
+    const QByteArray text = "application/vnd.oasis.opendocument.text";
+    if (mimeType != text && mimeType != text + "-template") {
+        if (mimeType.startsWith("application/vnd.oasis.opendocument."))
+            notADocument(file.path, QStringLiteral("an OpenDocument file, but no text"));
+        notADocument(file.path, QStringLiteral("a ZIP file of something else"));
+    }
+    // Encrypted parts are stored as they are, and are no XML then.
+    const ZipEntry* content = entryNamed(*entries, "content.xml");
+    if (content && content->method == 0) {
+        QByteArray start = ZipEntryStart(file.bytes, *content, 8);
+        if (start.startsWith("\xEF\xBB\xBF"))
+            start = start.mid(3);
+        if (!start.startsWith('<'))
+            locked(file.path);
+    }
+    file.kind = TemplateKind::OpenDocument;
+    file.isTemplate = mimeType.endsWith("-template");
+}
+
+} // namespace
+
+TemplateFile IdentifyTemplate(const QString& path, const QByteArray& bytes) {
+    TemplateFile file{path, bytes};
+    if (bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
+        identifyCompound(file);
+    else if (bytes.startsWith("PK\x03\x04"))
+        identifyZip(file);
+    else
+        notADocument(path, bytes.isEmpty() ? QStringLiteral("it is empty") : QString());
+    return file;
+}
+
+TemplateFile ReadTemplateFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw TemplateError(QStringLiteral("cannot read %1: it is a folder").arg(path));
+    const QString tooLarge = QStringLiteral("%1 is larger than a template may be (%2 MB)")
+                                 .arg(path)
+                                 .arg(MaxTemplateBytes >> 20);
+    if (info.size() > MaxTemplateBytes)
+        throw TemplateError(tooLarge);
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        throw TemplateError(QStringLiteral("cannot read %1: %2").arg(path, in.errorString()));
+    // No further than a template may be, whatever the file is (a pipe, a device).
+    const QByteArray bytes = in.read(MaxTemplateBytes + 1);
+    if (in.error() != QFileDevice::NoError)
+        throw TemplateError(QStringLiteral("cannot read %1: %2").arg(path, in.errorString()));
+    if (bytes.size() > MaxTemplateBytes)
+        throw TemplateError(tooLarge);
+    return IdentifyTemplate(path, bytes);
+}
+
+QString TemplateSuffix(const TemplateFile& file) {
+    switch (file.kind) {
+    case TemplateKind::Word97:
+        return file.isTemplate ? QStringLiteral(".dot") : QStringLiteral(".doc");
+    case TemplateKind::WordXml:
+        return QStringLiteral(".docx");
+    case TemplateKind::OpenDocument:
+        return file.isTemplate ? QStringLiteral(".ott") : QStringLiteral(".odt");
+    }
+    return {};
+}
+
+QString DescribeTemplate(const TemplateFile& file) {
+    const QString what = file.isTemplate ? QStringLiteral("template") : QStringLiteral("document");
+    switch (file.kind) {
+    case TemplateKind::Word97:
+        return QStringLiteral("a Word 97-2003 %1").arg(what);
+    case TemplateKind::WordXml:
+        return QStringLiteral("a Word document");
+    case TemplateKind::OpenDocument:
+        return QStringLiteral("an OpenDocument text %1").arg(what);
+    }
+    return {};
+}
+
+} // namespace brindlecast

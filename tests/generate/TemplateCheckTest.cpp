@@ -1,0 +1,173 @@
+// A template of the user's own, before and after the engine reads it: what kind of file it is,
+// what it holds, and the scratch folders of list runs.
+#include "generate/TemplateCheck.h"
+
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakeEngine.h"
+#include "generate/ListFolders.h"
+#include "generate/TemplateFile.h"
+#include "support/Isolated.h"
+
+#include <QDir>
+
+namespace brindlecast {
+namespace {
+
+// A ZIP archive of stored entries, as small tools write them.
+QByteArray zipOf(const std::vector<std::pair<QByteArray, QByteArray>>& entries) {
+    const auto le = [](QByteArray& to, quint32 value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            to += char((value >> (8 * i)) & 0xFF);
+    };
+    QByteArray zip, directory;
+    for (const auto& [name, data] : entries) {
+        const auto header = [&](QByteArray& to, quint32 signature, bool central) {
+            le(to, signature, 4);
+            le(to, 20, central ? 4 : 2); // made by and needed, or needed alone
+            le(to, 0, 8);                // flags, stored, time, date
+            le(to, 0, 4);                // no CRC: nothing here checks it
+            le(to, quint32(data.size()), 4);
+            le(to, quint32(data.size()), 4);
+            le(to, quint32(name.size()), 2);
+            le(to, 0, central ? 12 : 2); // extra (and comment, disk, attributes)
+            if (central)
+                le(to, quint32(zip.size()), 4);
+            to += name;
+        };
+        header(directory, 0x02014b50, true);
+        header(zip, 0x04034b50, false);
+        zip += data;
+    }
+    const quint32 at = quint32(zip.size());
+    zip += directory;
+    le(zip, 0x06054b50, 4);
+    le(zip, 0, 4);
+    le(zip, quint32(entries.size()), 2);
+    le(zip, quint32(entries.size()), 2);
+    le(zip, quint32(directory.size()), 4);
+    le(zip, at, 4);
+    le(zip, 0, 2);
+    return zip;
+}
+
+class TemplateFileTest : public testing::Isolated {};
+
+TEST_F(TemplateFileTest, TellsWhatIsNoTemplateBeforeAnyEngineSeesIt) {
+    const QByteArray odfType = "application/vnd.oasis.opendocument.text";
+    for (const auto& [bytes, says] : std::vector<std::pair<QByteArray, QString>>{
+             {zipOf({{"junk.bin", QByteArray(300, 'x')}, {"more", "junk"}}),
+              "(a ZIP file of something else)"},
+             {zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}}),
+              "an OpenDocument file, but no text"},
+             {zipOf({{"mimetype", odfType}, {"content.xml", "\x93\x11\xC0\x00 sealed"}}),
+              "is protected by a password"},
+             {"PK\x03\x04 cut short", "(a damaged ZIP file)"},
+             {QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, '\0'),
+              "(a damaged OLE file)"},
+             {"{\\rtf1 [NLTitle]}", "is not a document Brindlecast can fill: a template is"},
+             {"", "(it is empty)"}}) {
+        try {
+            IdentifyTemplate("t.docx", bytes);
+            ADD_FAILURE() << "took " << bytes.left(20).toHex().constData();
+        } catch (const TemplateError& error) {
+            EXPECT_TRUE(QString::fromStdString(error.what()).contains(says)) << error.what();
+            EXPECT_TRUE(QString::fromStdString(error.what()).startsWith("t.docx ")) << error.what();
+        }
+    }
+    const TemplateFile odt = IdentifyTemplate(
+        "x.zip", zipOf({{"mimetype", odfType + "-template"}, {"content.xml", "<?xml?>"}}));
+    EXPECT_EQ(odt.kind, TemplateKind::OpenDocument);
+    EXPECT_EQ(TemplateSuffix(odt), ".ott");
+    EXPECT_EQ(
+        IdentifyTemplate("x", zipOf({{"[Content_Types].xml", "<T/>"}, {"word/document.xml", ""}}))
+            .kind,
+        TemplateKind::WordXml);
+}
+
+TEST_F(TemplateFileTest, RefusesAHugeFileWithoutReadingIt) {
+    QFile huge(temp("huge.docx"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(MaxTemplateBytes + 1)); // sparse: no disk is filled
+    huge.close();
+    for (const auto& [path, says] : std::vector<std::pair<QString, QString>>{
+             {temp("huge.docx"), "is larger than a template may be (50 MB)"},
+             {temp(), "it is a folder"},
+             {temp("missing.odt"), "cannot read"}}) {
+        try {
+            ReadTemplateFile(path);
+            ADD_FAILURE() << path.toStdString();
+        } catch (const TemplateError& error) {
+            EXPECT_TRUE(QString::fromStdString(error.what()).contains(says)) << error.what();
+        }
+    }
+}
+
+TEST(TemplateCheck, CountsPlaceholdersByPlaceAndNamesWhatIsNone) {
+    const QChar object(0xFFFC);
+    const TemplateReport report = AnalyseTemplate(
+        {{TextPlace::MainText, "[NLTitle]\n[Edition [ISSUENO], Volume [VolNo]] [nltitel]"},
+         {TextPlace::Table, "[RecipientName] [NLTITLE]"},
+         {TextPlace::Header, QStringLiteral("[NLTitle] [IssueDate] [Sender%1Name]").arg(object)},
+         {TextPlace::TextBox, "[IssueDate] [Article Author] [NLTitel]"}});
+    EXPECT_EQ(
+        report.placeholders[0],
+        (PlaceCounts{{TextPlace::MainText, 1}, {TextPlace::Table, 1}, {TextPlace::Header, 1}}));
+    EXPECT_EQ(report.placeholders[2], (PlaceCounts{{TextPlace::MainText, 1}}));
+    EXPECT_EQ(report.placeholders[IssueDatePlaceholderIndex],
+              (PlaceCounts{{TextPlace::Header, 1}, {TextPlace::TextBox, 1}}));
+    EXPECT_EQ(report.unfilledIssueDates, (PlaceCounts{{TextPlace::Header, 1}}));
+    ASSERT_EQ(report.strays.size(), 3u);
+    EXPECT_EQ(report.strays[0].text, "[nltitel]"); // as first spelled, counted in any case
+    EXPECT_EQ(report.strays[0].places,
+              (PlaceCounts{{TextPlace::MainText, 1}, {TextPlace::TextBox, 1}}));
+    EXPECT_EQ(report.strays[0].nearest, 0);
+    EXPECT_TRUE(report.strays[1].broken);
+    EXPECT_EQ(report.strays[1].nearest, 4);
+    EXPECT_EQ(report.strays[2].text, "[Article Author]");
+    EXPECT_FALSE(report.strays[2].nearest.has_value());
+    EXPECT_FALSE(report.clean());
+    EXPECT_EQ(PlaceholderName(0), "[NLTitle]");
+
+    EXPECT_TRUE(AnalyseTemplate({{TextPlace::Footer, "[CitySTZIP2] [MonthYear]"}}).clean());
+    EXPECT_FALSE(AnalyseTemplate({{TextPlace::MainText, "No brackets at all."}}).clean());
+}
+
+TEST_F(TemplateFileTest, TheCheckReadsEveryStoryOnceThroughTheEngineInterface) {
+    writeAll(temp("t.doc"), "a template");
+    fakes::FakeClipboard clipboard;
+    fakes::FakeEngine engine(clipboard);
+    engine.templateModel = {{"[NLTitle]\nFax [FaxNo]\nend", "[NLTitle] head", "[VolNo]"},
+                            {"[VolNo]", ""},
+                            {1, 9, 5},
+                            {{"Fax [FaxNo]"}}};
+    const auto application = engine.createApplication();
+    const std::vector<PlacedText> texts = TemplateTexts(application->open(temp("t.doc"), true));
+    ASSERT_EQ(texts.size(), 4u); // the text box story is read as its shape
+    EXPECT_EQ(texts[0].place, TextPlace::Table);
+    EXPECT_EQ(texts[1].place, TextPlace::MainText);
+    EXPECT_EQ(texts[1].text, "[NLTitle]\n\nend");
+    EXPECT_EQ(texts[2].place, TextPlace::Footer);
+    EXPECT_EQ(texts[3].place, TextPlace::TextBox);
+}
+
+class ListFoldersTest : public testing::Isolated {};
+
+TEST_F(ListFoldersTest, ADeadRunsFolderGoesAndALiveOnesStays) {
+    ListFolder live = MakeListFolder(temp());
+    EXPECT_TRUE(QFileInfo(live.path).fileName().startsWith("brindlecast-list-"));
+    QDir().mkpath(temp("brindlecast-list-Killed"));
+    writeAll(temp("brindlecast-list-Killed/owner.lock"), "");
+    // An older version's, without an owner mark, that was in use a moment ago.
+    QDir().mkpath(temp("brindlecast-list-Older"));
+    RemoveDeadListFolders(temp());
+    QStringList both{"brindlecast-list-Older", QFileInfo(live.path).fileName()};
+    both.sort();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), both);
+    QDir(temp("brindlecast-list-Older")).removeRecursively();
+    live.owner.release();
+    RemoveDeadListFolders(temp());
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+}
+
+} // namespace
+} // namespace brindlecast
