@@ -1,0 +1,94 @@
+// The Word engine against the tests' stand-in automation server: how many automation calls one
+// generation run makes (from the stand-in's call log), and the median time of a whole run, from
+// the click to the preview bitmap, two Word starts included. The stand-in is registered for the
+// benchmark and removed afterwards; run it where no real Word is registered (a Wine prefix).
+#include "BenchSupport.h"
+#include "app/FileHelpers.h"
+#include "app/QtPlatform.h"
+#include "engine/DeadlineEngine.h"
+#include "engine/word/WordEngine.h"
+#include "generate/Generation.h"
+#include "generate/WorkingFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+using namespace brindlecast;
+using namespace brindlecast::bench;
+
+QString standinProgram() {
+    const QString relative = QDir(QStringLiteral(BRINDLECAST_BENCH_DIR))
+                                 .relativeFilePath(QStringLiteral(BRINDLECAST_WORD_STANDIN));
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(relative);
+}
+
+bool registerStandin(bool on) {
+    return QProcess::execute(standinProgram(), {on ? QStringLiteral("/RegServer")
+                                                   : QStringLiteral("/UnregServer")}) == 0;
+}
+
+struct Run {
+    PrivateClipboard clipboard;
+    engine::word::WordEngine word{clipboard};
+    engine::DeadlineEngine engine{word, {std::chrono::seconds(60), {}, {}}};
+    CountingBoxes boxes;
+    TimeSeededRandom random;
+    Generation generation{engine, boxes, clipboard, random, [] {}};
+
+    // One run as the window makes it; its working files go again afterwards.
+    double once() {
+        const GenerationInput input{1,
+                                    [](int i) { return QStringLiteral("Field value %1").arg(i); },
+                                    [] { return QDateTime::currentDateTime(); }};
+        const auto start = Clock::now();
+        GenerationOutcome outcome = generation.run(input);
+        const double seconds = secondsSince(start);
+        if (boxes.shown || !outcome.pictureMade) {
+            std::fprintf(stderr, "the generation failed\n");
+            std::exit(1);
+        }
+        outcome.documentLock.release();
+        QFile::remove(outcome.workingDocument);
+        QFile::remove(PreviewBitmapPath());
+        outcome.runLock.release();
+        return seconds;
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    if (!registerStandin(true)) {
+        std::fprintf(stderr, "the stand-in cannot be registered (is a real Word registered?)\n");
+        return 1;
+    }
+    QTemporaryDir log;
+    int calls = 0, sessions = 0;
+    {
+        // Counted with the call log on; timed without it, as the log is the tests' alone.
+        qputenv("BRINDLECAST_STANDIN_DIR", QDir::toNativeSeparators(log.path()).toUtf8());
+        Run().once();
+        qunsetenv("BRINDLECAST_STANDIN_DIR");
+        QFile file(log.filePath(QStringLiteral("calls.log")));
+        file.open(QIODevice::ReadOnly);
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QByteArray call = line.mid(line.indexOf(' ') + 1);
+            calls += !line.isEmpty() && !call.startsWith("* ");
+            sessions += call.startsWith("* created");
+        }
+    }
+    std::vector<double> times;
+    Run run;
+    for (int i = 0; i < 5; ++i)
+        times.push_back(run.once());
+    registerStandin(false);
+    std::printf("Word engine against the stand-in: %d automation calls per generation in %d Word "
+                "sessions; one generation (both Word starts included) %.2f s median of %zu\n",
+                calls, sessions, median(times), times.size());
+    return 0;
+}

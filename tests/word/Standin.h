@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <vector>
+#include <windows.h>
+
+// The stand-in "Word.Application" as the tests drive it: the folder named by
+// BRINDLECAST_STANDIN_DIR (which every server COM starts for this process inherits) takes the
+// faults to play and receives the call log and the servers' process ids.
+namespace brindlecast::testing {
+
+class Standin {
+public:
+    explicit Standin(const QString& folder)
+        : mFolder(folder)
+        , mSaved(qgetenv("BRINDLECAST_STANDIN_DIR")) {
+        QDir().mkpath(folder);
+        qputenv("BRINDLECAST_STANDIN_DIR", QDir::toNativeSeparators(folder).toUtf8());
+    }
+    ~Standin() { qputenv("BRINDLECAST_STANDIN_DIR", mSaved); }
+    Standin(const Standin&) = delete;
+    Standin& operator=(const Standin&) = delete;
+
+    /// The faults the next servers play, one a line ("fail Find.Execute Why", "hang
+    /// Document.SaveAs", "fail-quit", "refuse-creation 0x80080005"); none when empty.
+    void play(const QStringList& faults) const {
+        QFile control(mFolder + QStringLiteral("/control.txt"));
+        if (control.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            control.write(faults.join(QLatin1Char('\n')).toUtf8());
+    }
+    /// Every call logged since the last forget(), without the process id in front.
+    QStringList calls() const {
+        QStringList lines;
+        for (const QString& line : lines_(QStringLiteral("calls.log")))
+            lines << line.section(QLatin1Char(' '), 1);
+        return lines;
+    }
+    /// The servers started since the last forget().
+    std::vector<unsigned long> pids() const {
+        std::vector<unsigned long> ids;
+        for (const QString& line : lines_(QStringLiteral("pids.txt")))
+            ids.push_back(line.toULong());
+        return ids;
+    }
+    /// How each server since the last forget() ended ("* exit: after Quit"), once all have.
+    QStringList exits() const;
+    void forget() const {
+        QFile::remove(mFolder + QStringLiteral("/calls.log"));
+        QFile::remove(mFolder + QStringLiteral("/pids.txt"));
+    }
+
+private:
+    QStringList lines_(const QString& name) const {
+        QFile file(mFolder + QLatin1Char('/') + name);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    QString mFolder;
+    QByteArray mSaved;
+};
+
+/// Whether process `pid` still runs after giving it `graceMs` to end.
+inline bool ProcessRuns(unsigned long pid, DWORD graceMs = 2000) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process)
+        return false;
+    const bool runs = WaitForSingleObject(process, graceMs) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return runs;
+}
+
+inline QStringList Standin::exits() const {
+    for (unsigned long pid : pids())
+        ProcessRuns(pid);
+    return calls().filter(QStringLiteral("* exit:"));
+}
+
+} // namespace brindlecast::testing

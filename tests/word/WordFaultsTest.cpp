@@ -1,0 +1,220 @@
+// A Word that is missing, refuses, fails, hangs or will not quit, and the user's clipboard
+// around the page picture.
+#include "Standin.h"
+#include "app/QtPlatform.h"
+#include "engine/DeadlineEngine.h"
+#include "engine/word/WordEngine.h"
+#include "fakes/FakeDialogs.h"
+#include "generate/Generation.h"
+#include "generate/WorkingFiles.h"
+#include "newsletter/FieldTable.h"
+#include "support/Isolated.h"
+
+#include <QElapsedTimer>
+#include <shellapi.h>
+#include <shlobj.h>
+
+namespace brindlecast {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The user's clipboard as another program sets and reads it.
+class UserClipboardOwner {
+public:
+    UserClipboardOwner()
+        : mWindow(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                  nullptr)) {}
+    ~UserClipboardOwner() { DestroyWindow(mWindow); }
+
+    void set(const QString& text, const QStringList& files) {
+        ASSERT_TRUE(OpenClipboard(mWindow));
+        EmptyClipboard();
+        const std::wstring wide = text.toStdWString();
+        SetClipboardData(CF_UNICODETEXT, global(wide.c_str(), (wide.size() + 1) * 2));
+        // A file list as a file manager copies it: DROPFILES, then NUL-ended paths, one more NUL.
+        QByteArray list(sizeof(DROPFILES), '\0');
+        reinterpret_cast<DROPFILES*>(list.data())->pFiles = sizeof(DROPFILES);
+        reinterpret_cast<DROPFILES*>(list.data())->fWide = TRUE;
+        for (const QString& file : files + QStringList{QString()}) {
+            const std::wstring path = QDir::toNativeSeparators(file).toStdWString();
+            list.append(reinterpret_cast<const char*>(path.c_str()),
+                        qsizetype((path.size() + 1) * 2));
+        }
+        SetClipboardData(CF_HDROP, global(list.constData(), size_t(list.size())));
+        CloseClipboard();
+    }
+    QString text() {
+        QString text;
+        if (OpenClipboard(mWindow)) {
+            if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                text = QString::fromWCharArray(static_cast<const wchar_t*>(GlobalLock(data)));
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        return text;
+    }
+    QStringList files() {
+        QStringList files;
+        if (OpenClipboard(mWindow)) {
+            if (auto drop = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+                wchar_t path[MAX_PATH];
+                for (UINT i = 0, n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i)
+                    files << QDir::fromNativeSeparators(QString::fromWCharArray(
+                        path, int(DragQueryFileW(drop, i, path, MAX_PATH))));
+            }
+            CloseClipboard();
+        }
+        return files;
+    }
+
+private:
+    static HGLOBAL global(const void* bytes, size_t size) {
+        HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(data), bytes, size);
+        GlobalUnlock(data);
+        return data;
+    }
+
+    HWND mWindow;
+};
+
+// The time limit as a user shortens it, for the engine made after it.
+struct ShortTimeLimit {
+    ShortTimeLimit() { qputenv("BRINDLECAST_ENGINE_TIMEOUT", "3"); }
+    ~ShortTimeLimit() { qunsetenv("BRINDLECAST_ENGINE_TIMEOUT"); }
+};
+
+class WordFaultsTest : public testing::Isolated {
+protected:
+    WordFaultsTest() {
+        QFile dot(temp("template.dot"));
+        dot.open(QIODevice::WriteOnly);
+        dot.write("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+    }
+
+    static GenerationInput input() {
+        return {1, [](int i) { return QStringLiteral("Value %1").arg(i); },
+                [] { return QDateTime(QDate(2026, 12, 9), QTime(9, 30)); }};
+    }
+    GenerationOutcome generate() {
+        boxes.shown.clear();
+        return generation.run(input());
+    }
+    QString prompt(size_t box = 0) const {
+        return box < boxes.shown.size() ? boxes.shown[box].prompt : QString();
+    }
+
+    ShortTimeLimit shortTimeLimit;
+    testing::Standin standin{root("standin")};
+    PrivateClipboard clipboard;
+    engine::word::WordEngine engine{clipboard};
+    engine::DeadlineEngine deadline{engine, {engine::EngineTimeLimit(60s), {}, {}}};
+    fakes::FakeMessageBoxes boxes;
+    fakes::FakeRandom random;
+    Generation generation{deadline, boxes, clipboard, random, [] {}};
+};
+
+TEST_F(WordFaultsTest, AMissingOrRefusingWordGivesTheSystemsReason) {
+    engine::word::WordEngine missing(clipboard, {}, {QStringLiteral("Brindlecast.NoSuchWord")});
+    try {
+        missing.createApplication();
+        ADD_FAILURE() << "created";
+    } catch (const engine::EngineError& error) {
+        EXPECT_STREQ(error.what(), "Word cannot be started through automation "
+                                   "(\"Brindlecast.NoSuchWord\"): Word is not installed for "
+                                   "automation on this computer (0x800401f3).");
+    }
+    standin.play({"refuse-creation 0x80080005"});
+    try {
+        deadline.createApplication();
+        ADD_FAILURE() << "created";
+    } catch (const engine::EngineError& error) {
+        EXPECT_TRUE(QString(error.what()).contains("0x80080005")) << error.what();
+    }
+    ASSERT_EQ(standin.pids().size(), 1u);
+    EXPECT_FALSE(testing::ProcessRuns(standin.pids()[0]));
+}
+
+TEST_F(WordFaultsTest, AWordThatFailsToQuitStillPassesTheCheckAndIsEnded) {
+    standin.play({"fail-quit"});
+    int ended = 0;
+    EXPECT_TRUE(CheckWordInstalled(deadline, boxes, [&] { ++ended; }));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(ended, 0);
+    ASSERT_EQ(standin.pids().size(), 1u);
+    EXPECT_FALSE(testing::ProcessRuns(standin.pids()[0]));
+}
+
+TEST_F(WordFaultsTest, AFailingMemberShowsWordsOwnWordsOnceAndTheNextRunWorks) {
+    standin.play({"fail Find.Execute The stand-in refused this search."});
+    GenerationOutcome outcome = generate();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(prompt().startsWith("The stand-in refused this search.\r\n"
+                                    "in Plumvale2021/08/31.Form1.PushButton6_Click at line 80"))
+        << prompt().toStdString();
+    EXPECT_TRUE(outcome.workingDocument.isEmpty());
+    EXPECT_EQ(standin.exits(), QStringList{"* exit: after Quit"});
+
+    standin.play({});
+    outcome = generate();
+    EXPECT_TRUE(boxes.shown.empty()) << prompt().toStdString();
+    EXPECT_TRUE(QFile::exists(outcome.workingDocument));
+    EXPECT_TRUE(outcome.pictureMade);
+}
+
+TEST_F(WordFaultsTest, AHangingWordIsEndedAtTheDeadlineAndTheNextRunStartsAFreshOne) {
+    standin.play({"hang Document.SaveAs"});
+    // From the moment Word stops answering, as the log shows it.
+    QElapsedTimer sinceHang;
+    engine::DeadlineEngine watched{engine,
+                                   {engine::EngineTimeLimit(60s),
+                                    [&] {
+                                        if (!sinceHang.isValid() &&
+                                            !standin.calls().filter("-> hang").isEmpty())
+                                            sinceHang.start();
+                                    },
+                                    {}}};
+    Generation run{watched, boxes, clipboard, random, [] {}};
+    run.run(input());
+    ASSERT_TRUE(sinceHang.isValid());
+    EXPECT_LT(sinceHang.elapsed(), 3000 + 2000);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(prompt().startsWith(
+        "The document engine did not answer within 3 seconds and was stopped.\r\n"))
+        << prompt().toStdString();
+    ASSERT_EQ(standin.pids().size(), 1u);
+    const unsigned long hung = standin.pids()[0];
+    EXPECT_FALSE(testing::ProcessRuns(hung));
+
+    standin.play({});
+    watched.createApplication()->quit();
+    EXPECT_NE(engine.lastProcessIds(), std::vector<unsigned long>{hung});
+    EXPECT_EQ(standin.exits().size(), 1);
+}
+
+TEST_F(WordFaultsTest, AWordThatDoesNotFinishStartingIsEndedAtTheDeadline) {
+    standin.play({"slow-start 20000"});
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_THROW(deadline.createApplication(), engine::EngineError);
+    EXPECT_LT(timer.elapsed(), 3000 + 2000);
+    ASSERT_EQ(standin.pids().size(), 1u);
+    EXPECT_FALSE(testing::ProcessRuns(standin.pids()[0]));
+}
+
+TEST_F(WordFaultsTest, TheUsersClipboardTextAndFilesSurviveThePicture) {
+    UserClipboardOwner user;
+    const QStringList files{temp("template.dot"), root("standin")};
+    user.set(QStringLiteral("the user's own \U0001F4CB"), files);
+    const GenerationOutcome outcome = generate();
+    ASSERT_TRUE(boxes.shown.empty()) << prompt().toStdString();
+    EXPECT_TRUE(outcome.pictureMade);
+    EXPECT_EQ(user.text(), QStringLiteral("the user's own \U0001F4CB"));
+    EXPECT_EQ(user.files(), files);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+}
+
+} // namespace
+} // namespace brindlecast
