@@ -17,8 +17,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <ctime>
+#include <filesystem>
 #include <stdexcept>
-#include <sys/time.h>
 
 namespace brindlecast {
 namespace {
@@ -274,8 +274,11 @@ TEST_F(GenerationTest, StartUpRemovesWorkingFilesNoLiveInstanceHoldsOnceNoRunIsU
         QDir().mkpath(temp(name));
         writeAll(temp(QStringLiteral("%1/newsletter.pdf").arg(name)), "a copy");
     }
-    const timeval twoHoursAgo[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
-    ASSERT_EQ(::utimes(QFile::encodeName(temp("brindlecast-Killed")).constData(), twoHoursAgo), 0);
+    std::error_code error;
+    std::filesystem::last_write_time(
+        temp("brindlecast-Killed").toStdU16String(),
+        std::filesystem::file_time_type::clock::now() - std::chrono::hours(2), error);
+    ASSERT_FALSE(error) << error.message();
     RemoveDeadWorkingFiles();
     EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList{"brindlecast-Saving"});

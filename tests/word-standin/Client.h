@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+// After windows.h: a lean windows.h leaves OLE Automation out.
+#include <ole2.h>
 
 // A late-binding client for the stand-in's own test: every member by name, as the program
 // calls Word.

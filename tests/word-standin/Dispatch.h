@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+// After windows.h: a lean windows.h leaves OLE Automation out.
+#include <ole2.h>
 
 // A hand-written IDispatch without a type library. Word's own IDispatch is built on its type
 // library, so this one copies the behaviour of the system's type-library dispatch that late

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 #include <windows.h>
+// After windows.h: a lean windows.h leaves OLE Automation out.
+#include <ole2.h>
 
 // The object model the program reaches from "Word.Application". Objects are thin views: the
 // state lives in the session and its documents, so that no two COM objects hold each other.
