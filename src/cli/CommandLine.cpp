@@ -1,8 +1,10 @@
 #include "CommandLine.h"
 
+#include "CheckTemplateCommand.h"
 #include "MakeCommand.h"
 #include "MakeValues.h"
 #include "app/ProgramEnd.h"
+#include "app/Terminal.h"
 #include "app/TerminationSignals.h"
 
 #include <QCommandLineParser>
@@ -21,29 +23,45 @@ const char* const Description =
     "  brindlecast make [options]\n"
     "\n"
     "makes the newsletter without any window, also without a display: from the values the\n"
-    "window has stored, with --set over them; with --recipients, one newsletter per recipient\n"
-    "of an address list (CSV with a header row, or vCard).";
+    "window has stored, with --values and --set over them; with --recipients, one newsletter\n"
+    "per recipient of an address list (CSV with a header row, vCard or JSON); with --template,\n"
+    "from a template of your own instead of a look. The command\n"
+    "\n"
+    "  brindlecast check-template FILE\n"
+    "\n"
+    "lists the placeholders a template holds and where, the fields it leaves out, and its\n"
+    "bracketed words that are no placeholder.";
 
 const char* const Epilogue =
     "\n"
     "Exit status:\n"
-    "  0  every newsletter was made\n"
+    "  0  every newsletter was made (or kept with --skip-existing)\n"
     "  1  some or all could not be made (the summary names them), or the run was stopped\n"
-    "  2  wrong options, values or recipient list; nothing was made\n"
+    "  2  wrong options, values, template or recipient list; nothing was made\n"
     "  3  the document engine (LibreOffice Writer) cannot be started\n"
+    "check-template: 0 usable as it is, 1 usable with findings, 2 not a document or\n"
+    "unreadable, 3 no document engine.\n"
     "\n"
     "Examples:\n"
     "  brindlecast make --look Elegant --set NLTitle='Harbor News' --output news.pdf\n"
     "  brindlecast make --recipients contacts.csv --output letters/ --format docx\n"
-    "  brindlecast make --recipients contacts.vcf --combined all.pdf\n";
+    "  brindlecast make --recipients contacts.vcf --combined all.pdf\n"
+    "  brindlecast make --template letterhead.docx --values issue.json --recipients list.json \\\n"
+    "      --output letters/ --skip-existing\n"
+    "  brindlecast check-template letterhead.docx\n";
 
 struct Options {
     QCommandLineOption help{{"h", "help"}, "Shows this help and exits."};
     QCommandLineOption version{{"v", "version"}, "Shows the version and exits."};
     QCommandLineOption look{"look", "Classic (the default), Executive, Professional or Elegant.",
-                            "look", "Classic"};
+                            "look"};
+    QCommandLineOption templateFile{
+        "template",
+        "A template of your own instead of a look: .doc, .dot, .docx, .dotx, .odt, .ott.", "file"};
     QCommandLineOption set{
         "set", "Sets a field: NAME is its placeholder without brackets. Repeatable.", "NAME=VALUE"};
+    QCommandLineOption values{
+        "values", "Sets fields from a JSON object of NAME: VALUE, under --set.", "file.json"};
     QCommandLineOption noStored{"no-stored", "Starts from empty values, not the window's."};
     QCommandLineOption output{
         "output", "The file to make; with --recipients, the folder to make them in.", "path"};
@@ -52,15 +70,18 @@ struct Options {
                               "else doc.",
                               "format"};
     QCommandLineOption force{"force", "Replaces files that exist; otherwise nothing is made."};
+    QCommandLineOption skipExisting{"skip-existing",
+                                    "Keeps files that exist and makes the others."};
     QCommandLineOption quiet{"quiet", "Shows nothing but errors and the summary."};
     QCommandLineOption recipients{
-        "recipients", "One newsletter per recipient of this CSV or vCard list.", "file"};
+        "recipients", "One newsletter per recipient of this CSV, vCard or JSON list.", "file"};
     QCommandLineOption combined{
         "combined", "With --recipients: one PDF, a page per newsletter in list order.", "file.pdf"};
 
     void addTo(QCommandLineParser& parser) const {
-        for (const QCommandLineOption* option : {&help, &version, &look, &set, &noStored, &output,
-                                                 &format, &force, &quiet, &recipients, &combined})
+        for (const QCommandLineOption* option :
+             {&help, &version, &look, &templateFile, &set, &values, &noStored, &output, &format,
+              &force, &skipExisting, &quiet, &recipients, &combined})
             parser.addOption(*option);
     }
 };
@@ -89,6 +110,7 @@ bool WantsCommandLine(int argc, const char* const argv[]) {
 }
 
 int Run(int argc, char* argv[]) {
+    AttachToCallersConsole();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlecast"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRINDLECAST_VERSION));
@@ -99,6 +121,9 @@ int Run(int argc, char* argv[]) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument(QStringLiteral("make"), QStringLiteral("Makes newsletters."),
                                  QStringLiteral("[make]"));
+    parser.addPositionalArgument(QStringLiteral("check-template"),
+                                 QStringLiteral("Checks a template of your own."),
+                                 QStringLiteral("[check-template FILE]"));
     const Options options;
     options.addTo(parser);
     if (!parser.parse(QCoreApplication::arguments()))
@@ -107,7 +132,7 @@ int Run(int argc, char* argv[]) {
         // The parser names the program by the path it was started with.
         QString help = parser.helpText();
         help.replace(0, help.indexOf(QLatin1Char('\n')),
-                     QStringLiteral("Usage: brindlecast [make [options]]"));
+                     QStringLiteral("Usage: brindlecast [make [options] | check-template FILE]"));
         std::printf("%s\nFields for --set: %s.\n%s", qPrintable(help), qPrintable(SettableNames()),
                     Epilogue);
         return AllMade;
@@ -117,16 +142,26 @@ int Run(int argc, char* argv[]) {
         return AllMade;
     }
     const QStringList words = parser.positionalArguments();
+    if (!words.isEmpty() && words[0] == QLatin1String("check-template")) {
+        if (words.size() != 2)
+            return usage(QStringLiteral("check-template takes one file: the template"));
+        if (!parser.optionNames().isEmpty())
+            return usage(QStringLiteral("check-template takes no options"));
+        return RunCheckTemplate(words[1]);
+    }
     if (words != QStringList{QStringLiteral("make")})
         return usage(words.isEmpty() ? QStringLiteral("options go with a command: make")
                                      : QStringLiteral("unknown command: %1").arg(words.join(' ')));
     MakeOptions make;
     make.look = parser.value(options.look);
+    make.templateFile = parser.value(options.templateFile);
     make.sets = parser.values(options.set);
+    make.values = parser.value(options.values);
     make.noStored = parser.isSet(options.noStored);
     make.output = parser.value(options.output);
     make.format = parser.value(options.format);
     make.force = parser.isSet(options.force);
+    make.skipExisting = parser.isSet(options.skipExisting);
     make.quiet = parser.isSet(options.quiet);
     make.recipients = parser.value(options.recipients);
     make.combined = parser.value(options.combined);

@@ -4,13 +4,14 @@
 #include "EngineSlot.h"
 #include "ListRun.h"
 #include "MakeValues.h"
+#include "TemplateSource.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
 #include "engine/SaveFormats.h"
 #include "generate/Generation.h"
+#include "generate/ListFolders.h"
 #include "generate/MakeNewsletter.h"
 #include "generate/SaveCopy.h"
-#include "generate/TemplateStore.h"
 #include "newsletter/DateTexts.h"
 
 #include <QDir>
@@ -26,16 +27,6 @@ namespace {
 // Two engines side by side pay for the second one's start once a list is this long.
 constexpr int RecipientsPerExtraEngine = 40;
 constexpr int MostEngines = 4;
-
-int lookNumbered(const QString& name) {
-    static const char* const looks[] = {"Classic", "Executive", "Professional", "Elegant"};
-    for (int look = 1; look <= LookCount; ++look)
-        if (name.compare(QLatin1String(looks[look - 1]), Qt::CaseInsensitive) == 0)
-            return look;
-    throw UsageError(QStringLiteral("--look %1: the looks are Classic, Executive, Professional "
-                                    "and Elegant")
-                         .arg(name));
-}
 
 engine::SaveFormat formatOf(const MakeOptions& options, const QString& path) {
     if (!options.format.isEmpty()) {
@@ -58,10 +49,16 @@ void refuseOverlong(const NewsletterValues& values, bool withRecipient) {
             OverlongValueMessage(*field, int(typed(*field).size())).replace("\r\n\r\n", " "));
 }
 
-void refuseExisting(const QString& path, const MakeOptions& options) {
-    if (FileExists(path) && !options.force)
-        throw UsageError(
-            QStringLiteral("%1 exists; nothing was made (--force replaces it)").arg(path));
+// True when the existing output is to be kept and nothing made.
+bool keepExisting(const QString& path, const MakeOptions& options, Console& console) {
+    if (!FileExists(path) || options.force)
+        return false;
+    if (!options.skipExisting)
+        throw UsageError(QStringLiteral("%1 exists; nothing was made (--force replaces it, "
+                                        "--skip-existing keeps it)")
+                             .arg(path));
+    console.summary(QStringLiteral("Kept %1: it exists already; nothing was made.").arg(path));
+    return true;
 }
 
 int enginesFor(int recipients) {
@@ -73,14 +70,15 @@ int enginesFor(int recipients) {
     return std::clamp(std::min(useful, QThread::idealThreadCount()), 1, MostEngines);
 }
 
-int makeOne(const MakeOptions& options, const NewsletterValues& values, int look,
-            Console& console) {
+int makeOne(const MakeOptions& options, const NewsletterValues& values,
+            const TemplateSource& source, Console& console) {
     if (options.output.isEmpty())
         throw UsageError(QStringLiteral("make needs --output: the file to make"));
     if (!options.combined.isEmpty())
         throw UsageError(QStringLiteral("--combined goes with --recipients"));
     const engine::SaveFormat format = formatOf(options, options.output);
-    refuseExisting(options.output, options);
+    if (keepExisting(options.output, options, console))
+        return AllMade;
     refuseOverlong(values, true);
 
     EngineSlot slot;
@@ -102,8 +100,8 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values, int look
             throw std::runtime_error(QStringLiteral("no working folder can be made in %1")
                                          .arg(TempFolder())
                                          .toStdString());
-        const QString templatePath = scratch.filePath(QStringLiteral("template.dot"));
-        WriteFreshFile(templatePath, LoadTemplateResource(TemplateResourceId(look)));
+        const QString templatePath = scratch.filePath(QStringLiteral("template") + source.suffix);
+        WriteFreshFile(templatePath, source.bytes);
         const QString made =
             scratch.filePath(QStringLiteral("newsletter") + engine::SaveExtension(format));
         MakeNewsletterFile(slot.engine, {templatePath, FieldSpan{}, value,
@@ -119,8 +117,8 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values, int look
     return AllMade;
 }
 
-int makeList(const MakeOptions& options, const NewsletterValues& values, int look,
-             Console& console) {
+int makeList(const MakeOptions& options, const NewsletterValues& values,
+             const TemplateSource& source, Console& console) {
     ListJob job;
     try {
         job.list = ReadRecipients(options.recipients);
@@ -133,13 +131,16 @@ int makeList(const MakeOptions& options, const NewsletterValues& values, int loo
                                         "one file each) or --combined (one PDF)"));
     refuseOverlong(values, false);
     job.values = values;
-    job.templateBytes = LoadTemplateResource(TemplateResourceId(look));
+    job.templateBytes = source.bytes;
+    job.templateSuffix = source.suffix;
+    job.sharedFormat = source.kind;
     job.engines = enginesFor(int(job.list.recipients.size()));
     if (!options.combined.isEmpty()) {
         if (formatOf(options, options.combined) != engine::SaveFormat::Pdf)
             throw UsageError(QStringLiteral("--combined makes a PDF: %1").arg(options.combined));
         job.combined = options.combined;
-        refuseExisting(job.combined, options);
+        if (keepExisting(job.combined, options, console))
+            return AllMade;
         if (!QFileInfo(QFileInfo(job.combined).absolutePath()).isDir())
             throw UsageError(QStringLiteral("the folder of %1 does not exist").arg(job.combined));
         // Found missing only at the end, it would cost the whole run.
@@ -159,14 +160,27 @@ int makeList(const MakeOptions& options, const NewsletterValues& values, int loo
         if (!QDir().mkpath(job.folder))
             throw UsageError(QStringLiteral("the folder %1 cannot be made").arg(job.folder));
         QStringList existing;
-        for (int index = 0; index < int(job.list.recipients.size()); ++index)
-            if (FileExists(RecipientOutput(job, index)))
+        for (int index = 0; index < int(job.list.recipients.size()); ++index) {
+            if (FileExists(RecipientOutput(job, index))) {
                 existing << RecipientOutput(job, index);
-        if (!existing.isEmpty() && !options.force)
+                job.kept.push_back(index);
+            }
+        }
+        if (options.force)
+            job.kept.clear();
+        else if (!existing.isEmpty() && !options.skipExisting)
             throw UsageError(QStringLiteral("%1 of the files exist already (%2%3); nothing was "
-                                            "made (--force replaces them)")
+                                            "made (--force replaces them, --skip-existing keeps "
+                                            "them and makes the rest)")
                                  .arg(existing.size())
                                  .arg(existing.first(), existing.size() > 1 ? ", ..." : ""));
+        if (job.kept.size() == job.list.recipients.size()) {
+            console.summary(QStringLiteral("Kept all %1 newsletters in %2: they exist already; "
+                                           "nothing was made.")
+                                .arg(job.kept.size())
+                                .arg(job.folder));
+            return AllMade;
+        }
     }
     console.remark(QStringLiteral("%1 recipients in %2 (%3)")
                        .arg(job.list.recipients.size())
@@ -178,12 +192,17 @@ int makeList(const MakeOptions& options, const NewsletterValues& values, int loo
 
 int RunMake(const MakeOptions& options) {
     Console console(options.quiet);
+    // What runs of killed programs left; never a live run's.
+    RemoveDeadListFolders(TempFolder());
     try {
-        const int look = lookNumbered(options.look);
-        const NewsletterValues values = MakeValues(!options.noStored, options.sets);
+        if (options.force && options.skipExisting)
+            throw UsageError(QStringLiteral("--force replaces what exists and --skip-existing "
+                                            "keeps it: give one of them"));
+        const TemplateSource source = TemplateFor(options);
+        const NewsletterValues values = MakeValues(!options.noStored, options.sets, options.values);
         if (options.recipients.isEmpty())
-            return makeOne(options, values, look, console);
-        return makeList(options, values, look, console);
+            return makeOne(options, values, source, console);
+        return makeList(options, values, source, console);
     } catch (const UsageError& error) {
         console.error(QString::fromLocal8Bit(error.what()));
         return BadUsage;

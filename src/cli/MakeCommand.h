@@ -15,12 +15,19 @@ enum ExitCode : int {
 
 /// What "brindlecast make" is asked to do.
 struct MakeOptions {
-    QString look = QStringLiteral("Classic");
+    /// Empty: Classic, unless a template of the user's own is given.
+    QString look;
+    /// A template of the user's own, in place of a look.
+    QString templateFile;
     QStringList sets;
+    /// A JSON object of values, under the sets.
+    QString values;
     bool noStored = false;
     QString output;
     QString format;
     bool force = false;
+    /// Keeps the outputs that exist and makes the others.
+    bool skipExisting = false;
     bool quiet = false;
     QString recipients;
     QString combined;

@@ -25,17 +25,16 @@ namespace {
 // every file that would go there after this one.
 [[noreturn]] void failWriting(const QString& target, const QSaveFile& out, qint64 needed) {
     const QString folder = QFileInfo(target).absolutePath();
-    SaveError::Kind kind = SaveError::Kind::ThisFile;
-    if (!QFileInfo(folder).isDir()) {
-        kind = SaveError::Kind::FolderGone;
-    } else if (out.error() == QFileDevice::ResourceError) {
-        kind = SaveError::Kind::NoRoom;
-    } else {
-        const QStorageInfo storage(folder);
-        if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < needed)
-            kind = SaveError::Kind::NoRoom;
-    }
-    fail(target, out.errorString(), kind);
+    if (!QFileInfo(folder).isDir())
+        fail(target, QStringLiteral("its folder %1 is gone").arg(folder),
+             SaveError::Kind::FolderGone);
+    // A full disk does not always say so: a write that finds no room when the file is flushed
+    // can read "Unknown error".
+    const QStorageInfo storage(folder);
+    if (out.error() == QFileDevice::ResourceError ||
+        (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < needed))
+        fail(target, QStringLiteral("no space is left on its disk"), SaveError::Kind::NoRoom);
+    fail(target, out.errorString());
 }
 
 } // namespace

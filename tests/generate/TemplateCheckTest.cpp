@@ -4,6 +4,7 @@
 
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
+#include "fakes/StoredZip.h"
 #include "generate/ListFolders.h"
 #include "generate/TemplateFile.h"
 #include "support/Isolated.h"
@@ -13,53 +14,18 @@
 namespace brindlecast {
 namespace {
 
-// A ZIP archive of stored entries, as small tools write them.
-QByteArray zipOf(const std::vector<std::pair<QByteArray, QByteArray>>& entries) {
-    const auto le = [](QByteArray& to, quint32 value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            to += char((value >> (8 * i)) & 0xFF);
-    };
-    QByteArray zip, directory;
-    for (const auto& [name, data] : entries) {
-        const auto header = [&](QByteArray& to, quint32 signature, bool central) {
-            le(to, signature, 4);
-            le(to, 20, central ? 4 : 2); // made by and needed, or needed alone
-            le(to, 0, 8);                // flags, stored, time, date
-            le(to, 0, 4);                // no CRC: nothing here checks it
-            le(to, quint32(data.size()), 4);
-            le(to, quint32(data.size()), 4);
-            le(to, quint32(name.size()), 2);
-            le(to, 0, central ? 12 : 2); // extra (and comment, disk, attributes)
-            if (central)
-                le(to, quint32(zip.size()), 4);
-            to += name;
-        };
-        header(directory, 0x02014b50, true);
-        header(zip, 0x04034b50, false);
-        zip += data;
-    }
-    const quint32 at = quint32(zip.size());
-    zip += directory;
-    le(zip, 0x06054b50, 4);
-    le(zip, 0, 4);
-    le(zip, quint32(entries.size()), 2);
-    le(zip, quint32(entries.size()), 2);
-    le(zip, quint32(directory.size()), 4);
-    le(zip, at, 4);
-    le(zip, 0, 2);
-    return zip;
-}
+using fakes::StoredZip;
 
 class TemplateFileTest : public testing::Isolated {};
 
 TEST_F(TemplateFileTest, TellsWhatIsNoTemplateBeforeAnyEngineSeesIt) {
     const QByteArray odfType = "application/vnd.oasis.opendocument.text";
     for (const auto& [bytes, says] : std::vector<std::pair<QByteArray, QString>>{
-             {zipOf({{"junk.bin", QByteArray(300, 'x')}, {"more", "junk"}}),
+             {StoredZip({{"junk.bin", QByteArray(300, 'x')}, {"more", "junk"}}),
               "(a ZIP file of something else)"},
-             {zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}}),
+             {StoredZip({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}}),
               "an OpenDocument file, but no text"},
-             {zipOf({{"mimetype", odfType}, {"content.xml", "\x93\x11\xC0\x00 sealed"}}),
+             {StoredZip({{"mimetype", odfType}, {"content.xml", "\x93\x11\xC0\x00 sealed"}}),
               "is protected by a password"},
              {"PK\x03\x04 cut short", "(a damaged ZIP file)"},
              {QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(600, '\0'),
@@ -75,13 +41,13 @@ TEST_F(TemplateFileTest, TellsWhatIsNoTemplateBeforeAnyEngineSeesIt) {
         }
     }
     const TemplateFile odt = IdentifyTemplate(
-        "x.zip", zipOf({{"mimetype", odfType + "-template"}, {"content.xml", "<?xml?>"}}));
+        "x.zip", StoredZip({{"mimetype", odfType + "-template"}, {"content.xml", "<?xml?>"}}));
     EXPECT_EQ(odt.kind, TemplateKind::OpenDocument);
     EXPECT_EQ(TemplateSuffix(odt), ".ott");
-    EXPECT_EQ(
-        IdentifyTemplate("x", zipOf({{"[Content_Types].xml", "<T/>"}, {"word/document.xml", ""}}))
-            .kind,
-        TemplateKind::WordXml);
+    EXPECT_EQ(IdentifyTemplate(
+                  "x", StoredZip({{"[Content_Types].xml", "<T/>"}, {"word/document.xml", ""}}))
+                  .kind,
+              TemplateKind::WordXml);
 }
 
 TEST_F(TemplateFileTest, RefusesAHugeFileWithoutReadingIt) {

@@ -1,0 +1,130 @@
+#include "CheckTemplateCommand.h"
+
+#include "Console.h"
+#include "EngineSlot.h"
+#include "MakeCommand.h"
+#include "app/FileHelpers.h"
+#include "app/ProgramEnd.h"
+#include "generate/Generation.h"
+#include "generate/TemplateCheck.h"
+#include "generate/TemplateFile.h"
+
+#include <QTemporaryDir>
+
+namespace brindlecast::cli {
+
+namespace {
+
+QString placesText(const PlaceCounts& places) {
+    QStringList parts;
+    for (const auto& [place, count] : places)
+        parts << QStringLiteral("%1 %2").arg(TextPlaceName(place)).arg(count);
+    return parts.join(QStringLiteral(", "));
+}
+
+int total(const PlaceCounts& places) {
+    int sum = 0;
+    for (const auto& [place, count] : places)
+        sum += count;
+    return sum;
+}
+
+QStringList findings(const TemplateReport& report) {
+    QStringList found;
+    if (!report.holdsAnyPlaceholder())
+        found << QStringLiteral("It holds no placeholder: nothing in it would be filled.");
+    for (const StrayWord& stray : report.strays) {
+        const QString where = QStringLiteral("%1 (%2)").arg(stray.text, placesText(stray.places));
+        if (stray.broken)
+            found << QStringLiteral("%1 has a field or another object inside it and is never "
+                                    "filled: type %2 again in one go.")
+                         .arg(where, PlaceholderName(*stray.nearest));
+        else if (stray.nearest)
+            found << QStringLiteral("%1 is no placeholder: did you mean %2?")
+                         .arg(where, PlaceholderName(*stray.nearest));
+        else
+            found << QStringLiteral("%1 is no placeholder and stays as it is.").arg(where);
+    }
+    if (!report.unfilledIssueDates.empty())
+        found << QStringLiteral("[IssueDate] (%1) is never filled there: the issue date goes "
+                                "into the main text and the text boxes only.")
+                     .arg(placesText(report.unfilledIssueDates));
+    return found;
+}
+
+} // namespace
+
+QString TemplateReportText(const TemplateReport& report) {
+    QStringList lines;
+    QStringList missing;
+    for (int i = 0; i < PlaceholderCount; ++i) {
+        const PlaceCounts& places = report.placeholders[size_t(i)];
+        if (places.empty()) {
+            missing << PlaceholderName(i);
+            continue;
+        }
+        lines << QStringLiteral("  %1 %2  %3")
+                     .arg(PlaceholderName(i), -17)
+                     .arg(total(places), 3)
+                     .arg(placesText(places));
+    }
+    lines.prepend(lines.isEmpty() ? QStringLiteral("Placeholders: none.")
+                                  : QStringLiteral("Placeholders (%1 of %2):")
+                                        .arg(PlaceholderCount - missing.size())
+                                        .arg(PlaceholderCount));
+    if (!missing.isEmpty() && missing.size() < PlaceholderCount)
+        lines << QStringLiteral("Not in it, so never shown: %1.")
+                     .arg(missing.join(QStringLiteral(", ")));
+    const QStringList found = findings(report);
+    for (const QString& finding : found)
+        lines << QStringLiteral("Finding: ") + finding;
+    lines << (found.isEmpty() ? QStringLiteral("Usable as it is.")
+                              : QStringLiteral("Usable, with %1 finding%2.")
+                                    .arg(found.size())
+                                    .arg(found.size() == 1 ? "" : "s"));
+    return lines.join(QLatin1Char('\n'));
+}
+
+int RunCheckTemplate(const QString& path) {
+    Console console(false);
+    TemplateFile file;
+    try {
+        file = ReadTemplateFile(path);
+    } catch (const TemplateError& error) {
+        console.error(QString::fromStdString(error.what()));
+        return BadUsage;
+    }
+    EngineSlot slot;
+    try {
+        slot.start();
+    } catch (const std::exception& error) {
+        if (ProgramEnding())
+            return SomeFailed;
+        console.error(WordMissingAdvice(QString::fromLocal8Bit(error.what()))
+                          .replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        return NoEngine;
+    }
+    // The engine reads a copy: a template is never changed on disk, not even by being opened.
+    const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
+    TemplateReport report;
+    try {
+        if (!scratch.isValid())
+            throw std::runtime_error(QStringLiteral("no working folder can be made in %1")
+                                         .arg(TempFolder())
+                                         .toStdString());
+        const QString copy = scratch.filePath(QStringLiteral("template") + TemplateSuffix(file));
+        WriteFreshFile(copy, file.bytes);
+        const auto application = slot.engine.createApplication();
+        report = AnalyseTemplate(TemplateTexts(application->open(copy, true)));
+        application->quit();
+    } catch (const std::exception& error) {
+        console.error(QStringLiteral("%1 cannot be read: %2")
+                          .arg(path, QString::fromLocal8Bit(error.what())));
+        return BadUsage;
+    }
+    console.summary(QStringLiteral("%1: %2.\n").arg(path, DescribeTemplate(file)) +
+                    TemplateReportText(report));
+    return report.clean() ? AllMade : SomeFailed;
+}
+
+} // namespace brindlecast::cli

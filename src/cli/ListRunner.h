@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ListRun.h"
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
+
+// The list run's workings, shared by its two files: making the newsletters (ListRun.cpp), and
+// joining and summing them up (ListFinish.cpp).
+namespace brindlecast::cli {
+
+struct EngineSlot;
+
+class ListRunner {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    ListRunner(const ListJob& job, Console& console, const QString& scratch);
+
+    int run();
+
+private:
+    enum class Shared { Pending, Ready, NoEngine, Failed };
+    struct Failure {
+        int index;
+        QString reason;
+    };
+
+    void work(EngineSlot& slot, bool first);
+    void prepareShared(EngineSlot& slot);
+    void makeOne(EngineSlot& slot, int index);
+    /// Stops the run at recipient `index`: what failed there fails every later one as well.
+    void halt(int index, const QString& reason);
+    /// Why nothing more can be made in the scratch folder, if that is so.
+    QString scratchTrouble() const;
+    QString madePath(int index) const;
+    QString sharedPath() const;
+    int total() const { return int(mTodo.size()); }
+    int combine();
+    int finish(Clock::time_point start);
+    QString summaryLine(int made, double seconds, bool joined) const;
+
+    const ListJob& mJob;
+    Console& mConsole;
+    QString mScratch;
+    std::vector<int> mTodo; // the recipients to make, in list order
+    std::atomic<int> mNext{0};
+    std::atomic<int> mDone{0};
+    std::atomic<bool> mHalted{false};
+    int mWorking = 0; // worker threads not yet finished
+    std::mutex mMutex;
+    std::condition_variable mChanged;
+    Shared mShared = Shared::Pending;
+    QString mSharedFailure;
+    std::vector<char> mMade; // per recipient of the list
+    std::vector<Failure> mFailures;
+    int mHaltIndex = -1;
+    QString mHaltReason;
+};
+
+} // namespace brindlecast::cli
