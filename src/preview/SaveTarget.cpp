@@ -20,7 +20,10 @@ SaveTarget ChooseSaveTarget(const QString& chosenPath, int filterIndex) {
     const SaveFormat format = SaveFormatAt(filterIndex);
     if (format == SaveFormat::Doc)
         return {chosenPath, format};
-    return {chosenPath + SaveExtension(format), format};
+    // "news." gets the extension's letters only: one dot, as the name meant.
+    return {(chosenPath.endsWith(QLatin1Char('.')) ? chosenPath.chopped(1) : chosenPath) +
+                SaveExtension(format),
+            format};
 }
 
 } // namespace brindlecast

@@ -129,11 +129,9 @@ TEST_F(SaveTest, FormatFollowsTheTypedExtensionElseTheFilter) {
     const struct {
         const char *typed, *written;
         int filter, format; // format -1: a byte copy
-    } cases[] = {{"a", "a.pdf", 4, 17},
-                 {"b.ODT", "b.ODT", 1, 23},
-                 {"c.docx", "c.docx", 4, 12},
-                 {"d.doc", "d.doc", 3, -1},
-                 {"e.txt", "e.txt.docx", 2, 12}};
+    } cases[] = {{"a", "a.pdf", 4, 17},          {"b.ODT", "b.ODT", 1, 23},
+                 {"c.docx", "c.docx", 4, 12},    {"d.doc", "d.doc", 3, -1},
+                 {"e.txt", "e.txt.docx", 2, 12}, {"f.", "f.pdf", 4, 17}};
     for (const auto& c : cases) {
         engine.log.clear();
         saveDialog.answers = {out(c.typed)};
@@ -148,7 +146,8 @@ TEST_F(SaveTest, FormatFollowsTheTypedExtensionElseTheFilter) {
         EXPECT_EQ(engine.log, c.format < 0 ? QStringList() : conversion);
     }
     EXPECT_EQ(prompts(boxes), QStringList(std::size(cases), "Done."));
-    EXPECT_EQ(outEntries(), (QStringList{"a.pdf", "b.ODT", "c.docx", "d.doc", "e.txt.docx"}));
+    EXPECT_EQ(outEntries(),
+              (QStringList{"a.pdf", "b.ODT", "c.docx", "d.doc", "e.txt.docx", "f.pdf"}));
     EXPECT_EQ(QDir(temp()).entryList({"brindlecast-*"}, QDir::AllEntries), QStringList());
 }
 
