@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QThread>
+#include <csignal>
 #include <map>
 
 namespace brindlecast {
@@ -39,6 +40,19 @@ protected:
                 return;
             QThread::msleep(5);
         }
+    }
+    // The office the program started, among its children.
+    static pid_t officeOf(pid_t program) {
+        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile stat("/proc/" + entry + "/stat");
+            if (!stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray line = stat.readAll();
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (line.contains("(soffice.bin)") && fields.size() > 1 && fields[1].toInt() == program)
+                return pid_t(entry.toInt());
+        }
+        return 0;
     }
     QStringList tempEntries(const QString& pattern) const {
         return QDir(temp()).entryList({pattern}, QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -94,6 +108,27 @@ TEST_F(ListRunTest, AFolderThatGoesStopsTheRunWithOneMessage) {
     EXPECT_FALSE(out.contains("Not made:")) << out.toStdString();
     EXPECT_TRUE(out.contains("run the same command again with --skip-existing"))
         << out.toStdString();
+}
+
+// An engine that stops answering (as a hostile template can make it) costs its newsletter the
+// time limit, and a fresh engine makes the next one.
+TEST_F(ListRunTest, AHangingEngineLosesOneNewsletterAndAFreshOneGoesOn) {
+    qputenv("BRINDLECAST_ENGINE_TIMEOUT", "3");
+    std::unique_ptr<QProcess> run(startList("out"));
+    qunsetenv("BRINDLECAST_ENGINE_TIMEOUT");
+    watch(*run, "out", 3);
+    const pid_t office = officeOf(pid_t(run->processId()));
+    ASSERT_GT(office, 0);
+    ASSERT_EQ(::kill(office, SIGSTOP), 0);
+    ASSERT_TRUE(run->waitForFinished(120000));
+    const QString out = QString::fromUtf8(run->readAllStandardOutput());
+    EXPECT_EQ(run->exitCode(), 1);
+    EXPECT_TRUE(out.contains(QRegularExpression(
+        "\nNot made: recipient \\d+ [^\n]*did not answer within 3 seconds and was stopped")))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Made %1 of %2").arg(Recipients - 1).arg(Recipients)))
+        << out.toStdString();
+    EXPECT_EQ(outputs("out").size(), Recipients - 1);
 }
 
 TEST_F(ListRunTest, AFullDiskStopsTheRunWithOneMessage) {
