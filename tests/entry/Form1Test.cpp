@@ -247,8 +247,7 @@ TEST_F(Form1Test, SampleDataAndResetFillEveryFieldAndAreStored) {
 }
 
 TEST_F(Form1Test, AStoreThatCannotBeWrittenIsReportedOnceAndNothingTypedIsLost) {
-    QDir(root("config")).removeRecursively();
-    writeAll(root("config"), "not a folder");
+    settings().makeUnwritable(QLatin1String(AppName), QLatin1String(SectionName));
     ASSERT_TRUE(start());
     form->Text1(0)->setFocus();
     QTest::keyClicks(form->Text1(0), "Typed");

@@ -10,6 +10,7 @@
 #include "generate/TemplateStore.h"
 #include "generate/WorkingFiles.h"
 #include "newsletter/FieldTable.h"
+#include "support/FileTimes.h"
 #include "support/Isolated.h"
 
 #include <QFileInfo>
@@ -17,7 +18,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <ctime>
-#include <filesystem>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -274,11 +274,8 @@ TEST_F(GenerationTest, StartUpRemovesWorkingFilesNoLiveInstanceHoldsOnceNoRunIsU
         QDir().mkpath(temp(name));
         writeAll(temp(QStringLiteral("%1/newsletter.pdf").arg(name)), "a copy");
     }
-    std::error_code error;
-    std::filesystem::last_write_time(
-        temp("brindlecast-Killed").toStdU16String(),
-        std::filesystem::file_time_type::clock::now() - std::chrono::hours(2), error);
-    ASSERT_FALSE(error) << error.message();
+    ASSERT_TRUE(testing::SetLastModified(temp("brindlecast-Killed"),
+                                         QDateTime::currentDateTime().addSecs(-7200)));
     RemoveDeadWorkingFiles();
     EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList{"brindlecast-Saving"});
