@@ -92,6 +92,13 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     if (ok && !outcome.workingDocument.isEmpty()) {
         trap.step(130, [&] { application->setDisplayAlerts(false); });
         trap.step(140, [&] { document->close(); });
+    } else if (document) {
+        // Left half filled, the template would make Word ask whether to save it as it quits,
+        // in a window nobody sees, until the time limit ended it.
+        try {
+            document->closeWithoutSaving();
+        } catch (...) {
+        }
     }
     document = nullptr;
     quitQuietly(application);

@@ -186,6 +186,18 @@ TEST_F(GenerationTest, AnEngineThatCannotStartGivesOneBoxAndNoDocument) {
     EXPECT_FALSE(FileExists(TemplatePath()));
 }
 
+TEST_F(GenerationTest, AFailedFillClosesTheTemplateUnsavedBeforeQuitting) {
+    engine.onCall = [](const QString& call) {
+        if (call.startsWith("shape"))
+            throw engine::EngineError("The shape is locked.");
+    };
+    run();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const qsizetype closed = engine.log.indexOf("close without saving");
+    ASSERT_GE(closed, 0) << engine.log.join('\n').toStdString();
+    EXPECT_EQ(engine.log.indexOf("quit"), closed + 1);
+}
+
 TEST_F(GenerationTest, AnEngineDyingMidRunGivesOneBoxAndTheNextRunWorks) {
     engine.templateModel = FakeDocumentModel{{"[NLTITLE]", "[ISSUENO]"}, {"[NLTITLE]"}};
     engine.onCall = [](const QString& call) {
