@@ -13,29 +13,23 @@ namespace brindlecast {
 namespace {
 
 const QString OwnerLockName = QStringLiteral("/owner.lock");
-const QString ListPrefix = QStringLiteral("brindlecast-list-");
-const QString StartingPrefix = QStringLiteral("brindlecast-liststart-");
+const QString ListPattern = QStringLiteral("brindlecast-list-XXXXXX");
 constexpr qint64 OwnerlessAgeSeconds = 10 * 60;
+// Written into the owner file once its lock is held: an owner file that is empty may still be
+// on its way to being locked, one that is not has had an owner, who is gone when it is free.
+const QByteArray OwnerMark = "brindlecast list run\n";
 
 } // namespace
 
 ListFolder MakeListFolder(const QString& parent) {
-    // Marked under a name of its own before it takes a list folder's name, so that no other
-    // start's clean-up ever sees it marked but not yet locked.
-    QTemporaryDir made(parent + QLatin1Char('/') + StartingPrefix + QStringLiteral("XXXXXX"));
+    QTemporaryDir made(parent + QLatin1Char('/') + ListPattern);
     if (!made.isValid())
         throw std::runtime_error(QStringLiteral("no working folder can be made in %1 (%2)")
                                      .arg(parent, made.errorString())
                                      .toStdString());
     ListFolder folder;
-    folder.owner = CreateLockedFile(made.path() + OwnerLockName, {});
-    folder.path =
-        parent + QLatin1Char('/') + ListPrefix + made.path().section(QLatin1Char('-'), -1);
-    if (!QDir().rename(made.path(), folder.path))
-        throw std::runtime_error(QStringLiteral("no working folder can be made in %1 (cannot "
-                                                "rename %2)")
-                                     .arg(parent, made.path())
-                                     .toStdString());
+    folder.owner = CreateLockedFile(made.path() + OwnerLockName, OwnerMark);
+    folder.path = made.path();
     made.setAutoRemove(false);
     return folder;
 }
@@ -43,25 +37,22 @@ ListFolder MakeListFolder(const QString& parent) {
 void RemoveDeadListFolders(const QString& parent) {
     const QDir dir(parent);
     const QStringList names =
-        dir.entryList({ListPrefix + '*', StartingPrefix + '*'},
+        dir.entryList({QStringLiteral("brindlecast-list-*")},
                       QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
     for (const QString& name : names) {
         const QString folder = dir.filePath(name);
         const QFileInfo info(folder);
         if (!info.isDir() || info.isSymLink() || !OwnedByCurrentUser(info))
             continue;
+        // Held while the folder goes, so that two starts at once do not both act.
+        const FileLock owner = TryLockExistingFile(folder + OwnerLockName);
+        const bool marked = FileExists(folder + OwnerLockName);
+        if (marked && !owner.held())
+            continue; // its run is alive
         const bool young =
             info.lastModified().secsTo(QDateTime::currentDateTime()) < OwnerlessAgeSeconds;
-        // Held while the folder goes, so that two starts at once do not both act.
-        FileLock owner;
-        if (name.startsWith(StartingPrefix)) {
-            if (young)
-                continue;
-        } else {
-            owner = TryLockExistingFile(folder + OwnerLockName);
-            if (!owner.held() && (FileExists(folder + OwnerLockName) || young))
-                continue;
-        }
+        if ((!marked || QFileInfo(folder + OwnerLockName).size() == 0) && young)
+            continue;
         QDir(folder).removeRecursively();
     }
 }

@@ -20,8 +20,8 @@ struct ListFolder {
 ListFolder MakeListFolder(const QString& parent);
 
 /// Removes the list folders in `parent` whose owner no longer runs: those whose owner lock can
-/// be taken, and those without one (made by an older version, or by a start that died while
-/// making it) once ten minutes have passed since anything changed in them.
+/// be taken, and those without a marked owner file (made by an older version, or by a start
+/// that died while making it) once ten minutes have passed since anything changed in them.
 void RemoveDeadListFolders(const QString& parent);
 
 } // namespace brindlecast

@@ -122,14 +122,19 @@ TEST_F(ListFoldersTest, ADeadRunsFolderGoesAndALiveOnesStays) {
     ListFolder live = MakeListFolder(temp());
     EXPECT_TRUE(QFileInfo(live.path).fileName().startsWith("brindlecast-list-"));
     QDir().mkpath(temp("brindlecast-list-Killed"));
-    writeAll(temp("brindlecast-list-Killed/owner.lock"), "");
-    // An older version's, without an owner mark, that was in use a moment ago.
+    writeAll(temp("brindlecast-list-Killed/owner.lock"), "brindlecast list run\n");
+    // One being made: its owner file is there but not yet locked.
+    QDir().mkpath(temp("brindlecast-list-Making"));
+    writeAll(temp("brindlecast-list-Making/owner.lock"), "");
+    // And an older version's, without an owner file, that was in use a moment ago.
     QDir().mkpath(temp("brindlecast-list-Older"));
     RemoveDeadListFolders(temp());
-    QStringList both{"brindlecast-list-Older", QFileInfo(live.path).fileName()};
-    both.sort();
-    EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), both);
+    QStringList kept{"brindlecast-list-Making", "brindlecast-list-Older",
+                     QFileInfo(live.path).fileName()};
+    kept.sort();
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), kept);
     QDir(temp("brindlecast-list-Older")).removeRecursively();
+    QDir(temp("brindlecast-list-Making")).removeRecursively();
     live.owner.release();
     RemoveDeadListFolders(temp());
     EXPECT_EQ(QDir(temp()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
