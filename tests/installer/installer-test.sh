@@ -41,6 +41,8 @@ within 10 xdpyinfo || fail "no display"
 /usr/lib/wine/wineserver -k # the first COM activation in a new prefix hangs until this
 /usr/lib/wine/wineserver -w
 /usr/lib/wine/wineserver -p60
+# Windows has Arial, which the window's style sheet names; Wine draws its metric twin instead.
+"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null
 
 step "making the installer"
 mapfile -t made < <("$root/packaging/windows/make-installer" "$build" "$work/out" 2>/dev/null)
@@ -74,6 +76,7 @@ start_from_menu() {
   "$wine" start "C:\\users\\$user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Brindlecast.lnk"
 }
 windows() { xdotool search --onlyvisible --name '^Brindlecast$' 2>/dev/null || true; }
+a_window() { [ -n "$(windows)" ]; }
 window_of_size() { # width height -> the visible Brindlecast window of that size
   local id
   for id in $(windows); do
@@ -82,9 +85,12 @@ window_of_size() { # width height -> the visible Brindlecast window of that size
   done
   return 1
 }
+# Without a window manager the keyboard goes where the focus is put; keys sent to a window
+# instead lose their shift state.
+keys_to() { local id=$1; shift; xdotool windowfocus "$id" 2>/dev/null; sleep 0.2; xdotool "$@" 2>/dev/null; }
 clipboard_of() { # the text a message box copies with Ctrl+C, as Windows' own boxes do
   printf '' | xclip -selection clipboard
-  xdotool key --window "$1" ctrl+c
+  keys_to "$1" key ctrl+c
   within 5 sh -c 'xclip -o -selection clipboard | grep -q .'
   xclip -o -selection clipboard | tr -d '\r'
 }
@@ -92,7 +98,7 @@ program_running() { pgrep -f 'brindlecast\.exe' >/dev/null; }
 
 step "starting without Word: the advice, then the end"
 start_from_menu
-within 30 windows | grep -q . || fail "no window appeared"
+within 30 a_window || fail "no window appeared"
 box=$(windows | head -1)
 said=$(clipboard_of "$box")
 advice=$(cat <<'TEXT'
@@ -109,7 +115,7 @@ TEXT
 )
 [[ $said == *"$advice"$'\n'---* ]] || fail "the advice box said: $said"
 [[ $said == *$'\nOK   \n'* ]] || fail "the advice box has other buttons than OK: $said"
-xdotool key --window "$box" Return
+keys_to "$box" key Return
 within 10 sh -c '! pgrep -f "brindlecast\.exe"' || fail "the program did not end after the advice"
 
 step "starting with the stand-in for Word registered"
@@ -118,9 +124,9 @@ start_from_menu
 # The main window's client area is 8040 x 9240 twips at 15 twips a pixel, as on Linux.
 within 60 window_of_size 536 616 || fail "no main window of 536 x 616: $(windows)"
 form1=$(window_of_size 536 616)
-[ -n "$screenshot" ] && import -window root "$screenshot"
+[ -n "$screenshot" ] && import -window "$form1" "$screenshot"
 # The focus starts in the title's field with its text selected: typing replaces it.
-xdotool type --window "$form1" --delay 20 "Harbor News"
+keys_to "$form1" type --delay 30 "Harbor News"
 settings='HKCU\Software\VB and VBA Program Settings\Quillmark\Brindlecast'
 stored() { "$wine" reg query "$settings" /v Text1_0 2>/dev/null | tr -d '\r' | grep -q "REG_SZ    Harbor News$"; }
 within 5 stored || fail "the typed title is not in the registry: $("$wine" reg query "$settings" 2>&1)"
@@ -130,14 +136,14 @@ xdotool mousemove --window "$form1" 268 21 click 1 # Start Creating Template
 # The preview's client area is 9840 x 9390 twips.
 within 90 window_of_size 656 626 || fail "no preview appeared: $(windows)"
 form2=$(window_of_size 656 626)
-temp_dir=$profile/AppData/Local/Temp
+temp_dir=$("$wine" winepath -u "$("$wine" cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')
 ls "$temp_dir"/tarvik????????.doc >/dev/null 2>&1 || fail "no working document in TEMP"
 xdotool mousemove --window "$form2" 488 603 click 1 # Save Results To Word File
 within 20 sh -c '[ "$(xdotool search --onlyvisible --name "^Save File$" | head -1)" != "" ]' ||
   fail "no save dialog"
 dialog=$(xdotool search --onlyvisible --name '^Save File$' | head -1)
-xdotool type --window "$dialog" --delay 20 'C:\users\'"$user"'\news.doc'
-xdotool key --window "$dialog" Return
+keys_to "$dialog" type --delay 30 'C:\users\'"$user"'\news.doc'
+keys_to "$dialog" key Return
 done_box() {
   local id
   for id in $(windows); do [ "$id" != "$form2" ] && [ "$id" != "$form1" ] && { echo "$id"; return 0; }; done
@@ -146,14 +152,14 @@ done_box() {
 within 20 done_box || fail "no box after saving"
 said=$(clipboard_of "$(done_box)")
 [[ $said == *$'\nDone.\n'* ]] || fail "after saving the box said: $said"
-xdotool key --window "$(done_box)" Return
+keys_to "$(done_box)" key Return
 saved=$profile/news.doc
 [ -f "$saved" ] || fail "the newsletter was not saved"
 cmp -s "$saved" "$(ls "$temp_dir"/tarvik????????.doc | head -1)" || fail "the saved file is not the working document"
 grep -q 'Harbor News' "$saved" || fail "the saved newsletter lacks the typed title"
 
 step "closing the preview ends the program and removes the working document"
-xdotool key --window "$form2" alt+F4
+keys_to "$form2" key alt+F4
 within 20 sh -c '! pgrep -f "brindlecast\.exe"' || fail "the program did not end"
 ! ls "$temp_dir"/tarvik????????.doc >/dev/null 2>&1 || fail "the working document was left in TEMP"
 "$wine" "$standin" /UnregServer || true
