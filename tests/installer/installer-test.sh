@@ -4,11 +4,13 @@
 # its own, first without Word (the advice, then the end), then with the stand-in for Word
 # registered (the window, a value stored as it is typed, a newsletter made, previewed and saved
 # through the real windows), and the silent uninstall, which leaves the settings and nothing else.
-# Usage: installer-test.sh BUILD_DIR STANDIN_EXE [SCREENSHOT.png]
+# The end of the Windows session, with a newsletter in the preview, ends it the ordinary way too.
+# Usage: installer-test.sh BUILD_DIR STANDIN_EXE END_SESSION_EXE [SCREENSHOT.png]
 set -euo pipefail
 build=$(realpath "$1")
 standin=$(realpath "$2")
-screenshot=${3:-}
+end_session=$(realpath "$3")
+screenshot=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 work=$(mktemp -d)
@@ -162,6 +164,17 @@ step "closing the preview ends the program and removes the working document"
 keys_to "$form2" key alt+F4
 within 20 sh -c '! pgrep -f "brindlecast\.exe"' || fail "the program did not end"
 ! ls "$temp_dir"/tarvik????????.doc >/dev/null 2>&1 || fail "the working document was left in TEMP"
+
+step "logging off with a newsletter in the preview ends the program the same way"
+start_from_menu
+within 60 window_of_size 536 616 || fail "no main window the second time"
+xdotool mousemove --window "$(window_of_size 536 616)" 268 21 click 1
+within 90 window_of_size 656 626 || fail "no preview the second time"
+ls "$temp_dir"/tarvik????????.doc >/dev/null 2>&1 || fail "no working document the second time"
+"$wine" "$end_session" || fail "the program did not agree to the end of the session ($?)"
+# The system may end a program as soon as it has answered: by then the document is gone.
+! ls "$temp_dir"/tarvik????????.doc >/dev/null 2>&1 || fail "the session's end left the working document"
+within 20 sh -c '! pgrep -f "brindlecast\.exe"' || fail "the program did not end with the session"
 "$wine" "$standin" /UnregServer || true
 
 step "uninstalling silently"
