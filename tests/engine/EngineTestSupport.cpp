@@ -136,7 +136,12 @@ std::set<pid_t> processesOf(const std::set<pid_t>& groups, const std::set<pid_t>
             continue;
         const pid_t parent = pid_t(fields[1].toInt());
         const pid_t group = pid_t(fields[2].toInt());
-        if ((parent == self && others.count(pid) == 0) || groups.count(group) > 0)
+        // The office's helpers (gpgconf, gpg and gpgsm, which it starts on opening a Word
+        // document) outlive it as zombies of the system's first process, which in a container
+        // may never reap them: they run no longer, and nothing of ours could reap them.
+        const bool othersZombie = fields[0] == "Z" && parent != self;
+        if (((parent == self && others.count(pid) == 0) || groups.count(group) > 0) &&
+            !othersZombie)
             found.insert(pid);
     }
     return found;
