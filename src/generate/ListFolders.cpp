@@ -45,7 +45,7 @@ void RemoveDeadListFolders(const QString& parent) {
         if (!info.isDir() || info.isSymLink() || !OwnedByCurrentUser(info))
             continue;
         // Held while the folder goes, so that two starts at once do not both act.
-        const FileLock owner = TryLockExistingFile(folder + OwnerLockName);
+        FileLock owner = TryLockExistingFile(folder + OwnerLockName);
         const bool marked = FileExists(folder + OwnerLockName);
         if (marked && !owner.held())
             continue; // its run is alive
@@ -53,6 +53,9 @@ void RemoveDeadListFolders(const QString& parent) {
             info.lastModified().secsTo(QDateTime::currentDateTime()) < OwnerlessAgeSeconds;
         if ((!marked || QFileInfo(folder + OwnerLockName).size() == 0) && young)
             continue;
+        QDir(folder).removeRecursively();
+        // Windows removes the owner file, and so the folder, only once its lock is let go.
+        owner.release();
         QDir(folder).removeRecursively();
     }
 }
