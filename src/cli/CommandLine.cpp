@@ -38,7 +38,7 @@ const char* const Epilogue =
     "  0  every newsletter was made (or kept with --skip-existing)\n"
     "  1  some or all could not be made (the summary names them), or the run was stopped\n"
     "  2  wrong options, values, template or recipient list; nothing was made\n"
-    "  3  the document engine (LibreOffice Writer) cannot be started\n"
+    "  3  the document engine (LibreOffice Writer; Word on Windows) cannot be started\n"
     "check-template: 0 usable as it is, 1 usable with findings, 2 not a document or\n"
     "unreadable, 3 no document engine.\n"
     "\n"

@@ -145,9 +145,11 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
             throw UsageError(QStringLiteral("the folder of %1 does not exist").arg(job.combined));
         // Found missing only at the end, it would cost the whole run.
         if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
-            console.error(QStringLiteral("%1 cannot be made: joining the pages needs qpdf "
-                                         "(Debian package qpdf); nothing was made")
-                              .arg(job.combined));
+            console.error(
+                QStringLiteral("%1 cannot be made: joining the pages needs qpdf "
+                               "(on Debian the package qpdf, on Windows qpdf.exe on the PATH); "
+                               "nothing was made")
+                    .arg(job.combined));
             return SomeFailed;
         }
     } else {
