@@ -90,14 +90,24 @@ public:
         , mSession(std::move(session)) {}
 
 private:
-    enum : DISPID { Docs = 1, Selection, DisplayAlerts, ActiveDocument, Quit, Visible };
+    enum : DISPID {
+        Docs = 1,
+        Selection,
+        DisplayAlerts,
+        ActiveDocument,
+        Quit,
+        Visible,
+        AutomationSecurity
+    };
     static const std::vector<Member>& members() {
-        static const std::vector<Member> table = {{Docs, L"Documents", Get},
-                                                  {Selection, L"Selection", Get},
-                                                  {DisplayAlerts, L"DisplayAlerts", Get | Put},
-                                                  {ActiveDocument, L"ActiveDocument", Get},
-                                                  {Quit, L"Quit", Call, 0, QuitParams},
-                                                  {Visible, L"Visible", Get | Put}};
+        static const std::vector<Member> table = {
+            {Docs, L"Documents", Get},
+            {Selection, L"Selection", Get},
+            {DisplayAlerts, L"DisplayAlerts", Get | Put},
+            {ActiveDocument, L"ActiveDocument", Get},
+            {Quit, L"Quit", Call, 0, QuitParams},
+            {Visible, L"Visible", Get | Put},
+            {AutomationSecurity, L"AutomationSecurity", Get | Put}};
         return table;
     }
 
@@ -123,6 +133,12 @@ private:
             if (access == Get)
                 return setBool(result, session.visible);
             session.visible = args.flag(args.value());
+            return;
+        case AutomationSecurity:
+            if (access == Get)
+                return setLong(result, session.automationSecurity);
+            checkRange(args.number(args.value()), 1, 3);
+            session.automationSecurity = args.number(args.value());
         }
     }
 

@@ -22,6 +22,9 @@ struct Session {
     /// WdAlertLevel: -1 all (Word's start value), 0 none.
     long displayAlerts = -1;
     bool visible = false;
+    /// MsoAutomationSecurity: 1 macros enabled (what Word starts with under automation), 2 as the
+    /// user's settings say, 3 disabled.
+    long automationSecurity = 1;
     /// The server's hidden window, the owner of what it puts on the clipboard.
     HWND window = nullptr;
 

@@ -208,7 +208,8 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
     ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
     ASSERT_TRUE(outcome.pictureMade);
 
-    QStringList expected{"Application.Documents get",
+    // Each Word first has its macros switched off: a document's own never run.
+    QStringList expected{"Application.AutomationSecurity put I4:3", "Application.Documents get",
                          "Documents.Open call BSTR ReadOnly=BOOL:true"};
     for (int field = 0; field < FieldCount; ++field) {
         expected << "Document.StoryRanges get"
@@ -236,7 +237,8 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
              << "Document.Close call"
              << "Application.Quit call";
     // The picture, through a Word of its own.
-    expected << "Application.Documents get"
+    expected << "Application.AutomationSecurity put I4:3"
+             << "Application.Documents get"
              << "Documents.Open call BSTR"
              << "Document.Range call"
              << "Range.CopyAsPicture call"

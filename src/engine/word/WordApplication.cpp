@@ -25,6 +25,12 @@ WordApplication::~WordApplication() {
 }
 
 Document& WordApplication::open(const QString& path, bool readOnly) {
+    // Word started through automation runs a document's macros (AutoOpen, Document_Open)
+    // unasked; a template from elsewhere may carry some, and ours need none.
+    if (!mMacrosDisabled) {
+        mApplication.put(L"AutomationSecurity", Variant::int32(MacrosForceDisabled));
+        mMacrosDisabled = true;
+    }
     const Dispatch documents = mApplication.object(L"Documents");
     std::vector<Variant> file{Variant::string(QDir::toNativeSeparators(path))};
     Dispatch document =

@@ -128,6 +128,8 @@ public:
     void quit() override;
 
 private:
+    /// MsoAutomationSecurity's msoAutomationSecurityForceDisable.
+    static constexpr int MacrosForceDisabled = 3;
     void releaseAll() noexcept;
 
     Session mSession;
@@ -136,6 +138,7 @@ private:
     std::vector<std::unique_ptr<WordDocument>> mDocuments;
     WordRange mSelection;
     bool mQuitTried = false;
+    bool mMacrosDisabled = false;
 };
 
 } // namespace brindlecast::engine::word
