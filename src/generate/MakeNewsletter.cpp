@@ -6,8 +6,10 @@ namespace brindlecast {
 
 void MakeNewsletterFile(engine::Engine& engine, const FillRound& round) {
     std::unique_ptr<engine::Application> application = engine.createApplication();
+    engine::Document* opened = nullptr;
     try {
         engine::Document& document = application->open(round.source, true);
+        opened = &document;
         StoryPass(document, round.value, round.fields);
         if (round.issueDate)
             IssueDatePass(*application, *round.issueDate);
@@ -15,8 +17,17 @@ void MakeNewsletterFile(engine::Engine& engine, const FillRound& round) {
         if (round.title)
             document.setTitle(*round.title);
         document.saveAs(round.target, round.format);
+        // Exported (a PDF) or half filled, the document still counts as changed, and Word, hidden,
+        // would ask whether to save it as it quits, waiting for an answer nobody can give.
+        opened = nullptr;
+        document.closeWithoutSaving();
         application->quit();
     } catch (...) {
+        try {
+            if (opened)
+                opened->closeWithoutSaving();
+        } catch (...) {
+        }
         try {
             application->quit();
         } catch (...) {

@@ -9,6 +9,7 @@
 #include "fakes/FakeDialogs.h"
 #include "generate/FillPasses.h"
 #include "generate/Generation.h"
+#include "generate/MakeNewsletter.h"
 #include "newsletter/DateTexts.h"
 #include "newsletter/FieldTable.h"
 #include "support/Isolated.h"
@@ -266,6 +267,17 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
     EXPECT_EQ(calls.filter("Documents.Open").join('\n').count("\\\\"), 2 * temp().count('/') + 2);
     EXPECT_EQ(calls.filter("BuiltInDocumentProperties"),
               QStringList{"Document.BuiltInDocumentProperties get BSTR:\"Title\" -> ok DISPATCH"});
+}
+
+TEST_F(WordEngineTest, ANewsletterMadeWithoutAWindowLeavesWordNothingToAsk) {
+    // A PDF is an export: the filled document still counts as changed afterwards.
+    const auto value = [this](int i) { return values[size_t(i)]; };
+    MakeNewsletterFile(deadline, {templatePath, FieldSpan{}, value, IssueDate, value(TitleField),
+                                  root("news.pdf"), engine::SaveFormat::Pdf});
+    EXPECT_EQ(Saved(root("news.pdf")).fileFormat, 17);
+    // The stand-in notes with "!" every question a hidden Word would wait on for ever.
+    EXPECT_EQ(standin.calls().filter(QRegularExpression("^! ")), QStringList());
+    EXPECT_TRUE(standin.calls().contains("Document.Close call SaveChanges=I2:0 -> ok"));
 }
 
 } // namespace
