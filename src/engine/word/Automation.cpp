@@ -26,6 +26,11 @@ QString memberName(const wchar_t* name) {
     return QString::fromWCharArray(name);
 }
 
+// An object Word handed back, as whichever of the two interfaces it came in.
+IUnknown* unknownOf(const VARIANT& held) {
+    return held.vt == VT_DISPATCH ? held.pdispVal : held.vt == VT_UNKNOWN ? held.punkVal : nullptr;
+}
+
 } // namespace
 
 Variant::Variant(const Variant& other) {
@@ -190,10 +195,7 @@ std::vector<Dispatch> Dispatch::members() const {
                                      enumerator.get(), &exception, nullptr);
     if (FAILED(result))
         throw AutomationError(result, QStringLiteral("_NewEnum"), &exception);
-    const VARIANT& held = enumerator.value();
-    IUnknown* unknown = held.vt == VT_UNKNOWN    ? held.punkVal
-                        : held.vt == VT_DISPATCH ? held.pdispVal
-                                                 : nullptr;
+    IUnknown* unknown = unknownOf(enumerator.value());
     IEnumVARIANT* walk = nullptr;
     if (!unknown ||
         FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&walk))))
@@ -216,10 +218,7 @@ std::vector<Dispatch> Dispatch::members() const {
 }
 
 Dispatch ObjectOf(const Variant& result, const wchar_t* member) {
-    const VARIANT& held = result.value();
-    IUnknown* unknown = held.vt == VT_DISPATCH  ? held.pdispVal
-                        : held.vt == VT_UNKNOWN ? held.punkVal
-                                                : nullptr;
+    IUnknown* unknown = unknownOf(result.value());
     IDispatch* object = nullptr;
     if (!unknown ||
         FAILED(unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&object))))

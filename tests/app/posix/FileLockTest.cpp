@@ -1,6 +1,7 @@
 #include "app/FileLock.h"
 
 #include "app/FileHelpers.h"
+#include "app/LockTest.h"
 #include "support/Isolated.h"
 
 #include <QDir>
@@ -11,17 +12,7 @@
 namespace brindlecast {
 namespace {
 
-class FileLockTest : public testing::Isolated {
-protected:
-    // What TryLockFile makes of the lock path: "" when it takes the lock.
-    QString refusal() const {
-        try {
-            return TryLockFile(temp("run.lock")).held() ? QString() : QStringLiteral("busy");
-        } catch (const std::runtime_error& error) {
-            return QString::fromUtf8(error.what());
-        }
-    }
-};
+using FileLockTest = testing::LockTest;
 
 TEST_F(FileLockTest, APlantedLinkOrFolderIsRefusedByName) {
     writeAll(root("victim"), "keep me");

@@ -3,6 +3,7 @@
 #include "RoomsTest.h"
 #include "app/FileHelpers.h"
 #include "app/FileLock.h"
+#include "app/LockTest.h"
 #include "support/Isolated.h"
 
 #include <QDir>
@@ -13,17 +14,7 @@ namespace {
 
 using namespace testing;
 
-class FileLockTest : public Isolated {
-protected:
-    // What TryLockFile makes of the lock path: "" when it takes the lock.
-    QString refusal() const {
-        try {
-            return TryLockFile(temp("run.lock")).held() ? QString() : QStringLiteral("busy");
-        } catch (const std::runtime_error& error) {
-            return QString::fromUtf8(error.what());
-        }
-    }
-};
+using FileLockTest = LockTest;
 
 TEST_F(FileLockTest, HoldersExcludeEachOtherUntilTheyLetGoOrAreKilled) {
     FileLock first = TryLockFile(temp("run.lock"));
