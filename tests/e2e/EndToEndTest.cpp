@@ -7,6 +7,7 @@
 #include "fakes/FakeServices.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "support/Ink.h"
 #include "support/Isolated.h"
 
 #include <QClipboard>
@@ -20,16 +21,6 @@
 
 namespace brindlecast {
 namespace {
-
-// Share of dark pixels in what the preview shows.
-double inkShare(QWidget* widget) {
-    const QImage shown = widget->grab().toImage();
-    int dark = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            dark += qGray(shown.pixel(x, y)) < 128;
-    return double(dark) / (shown.width() * shown.height());
-}
 
 class EndToEndTest : public testing::Isolated {
 protected:
@@ -59,7 +50,7 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
         EXPECT_FALSE(form.isVisible());
         auto* picture = preview->findChild<PictureBox*>("Picture1");
-        EXPECT_GT(inkShare(picture), 0.01);
+        EXPECT_GT(testing::InkShare(picture), 0.01);
         EXPECT_EQ(preview->zoomState().mZoom, 1.0f);
         // For looking at the previews: BRINDLECAST_SCREENSHOTS names a folder to put them in.
         if (const QString shots = qEnvironmentVariable("BRINDLECAST_SCREENSHOTS"); !shots.isEmpty())

@@ -10,6 +10,7 @@
 #include "generate/AdviceExpect.h"
 #include "preview/Form2.h"
 #include "preview/PictureBox.h"
+#include "support/Ink.h"
 #include "support/Isolated.h"
 
 #include <QCoreApplication>
@@ -25,15 +26,6 @@ namespace brindlecast {
 namespace {
 
 using namespace std::chrono_literals;
-
-double inkShare(QWidget* widget) {
-    const QImage shown = widget->grab().toImage();
-    int dark = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            dark += qGray(shown.pixel(x, y)) < 128;
-    return double(dark) / (shown.width() * shown.height());
-}
 
 QJsonObject savedDocument(const QString& path) {
     QFile file(path);
@@ -76,7 +68,7 @@ TEST_F(WordEndToEndTest, EveryLookIsMadePreviewedAndSavedInEveryFormat) {
         ASSERT_TRUE(fake.boxes.shown.empty()) << fake.boxes.shown[0].prompt.toStdString();
         Form2* preview = form.form2();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
-        EXPECT_GT(inkShare(preview->findChild<PictureBox*>("Picture1")), 0.005);
+        EXPECT_GT(testing::InkShare(preview->findChild<PictureBox*>("Picture1")), 0.005);
         const QString working = preview->mWordFile;
         const QString text = QString::fromUtf8(QJsonDocument(savedDocument(working)).toJson());
         EXPECT_TRUE(text.contains(form.Text1(0)->text())) << text.toStdString();
