@@ -14,7 +14,10 @@ inline QByteArray StoredZip(const std::vector<std::pair<QByteArray, QByteArray>>
             to += char((value >> (8 * i)) & 0xFF);
     };
     QByteArray zip, directory;
-    for (const auto& [name, data] : entries) {
+    for (const auto& entry : entries) {
+        // Clang 14 does not let a lambda take structured bindings.
+        const QByteArray& name = entry.first;
+        const QByteArray& data = entry.second;
         const auto header = [&](QByteArray& to, quint32 signature, bool central) {
             le(to, signature, 4);
             le(to, 20, central ? 4 : 2); // made by and needed, or needed alone
