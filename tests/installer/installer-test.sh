@@ -22,6 +22,8 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# A command that fails where no check expects it still says which it was.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND exited with $?" >&2' ERR
 step() { echo "-- $*"; }
 # Waits up to $1 seconds for the command that follows to succeed.
 within() {
