@@ -26,6 +26,7 @@ quint32 u32(const QByteArray& bytes, qsizetype at) {
 }
 
 constexpr quint32 FirstSpecialSector = 0xFFFFFFFA; // end of chain, free, FAT and DIFAT marks
+constexpr int MiniShift = 6;
 
 // An OLE compound file ([MS-CFB]): a header, then sectors chained through the allocation
 // table; the directory and every stream are such chains.
@@ -36,7 +37,8 @@ public:
         if (!bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
             throw Damaged{};
         mShift = u16(bytes, 0x1E);
-        if (mShift != 9 && mShift != 12)
+        // Version 3 and 4 files; their mini sectors are always of 64 bytes.
+        if ((mShift != 9 && mShift != 12) || u16(bytes, 0x20) != MiniShift)
             throw Damaged{};
         mSectors = quint32(std::max<qsizetype>(0, (bytes.size() >> mShift) - 1));
         readAllocationTable();
@@ -73,14 +75,14 @@ public:
         // the root entry's chain.
         CompoundStream root;
         streams(&root);
-        const qsizetype miniOffset = qsizetype(stream.start) << u16(mBytes, 0x20);
+        const qsizetype miniOffset = qsizetype(stream.start) << MiniShift;
         const std::vector<quint32> rootChain = chain(root.start);
         const qsizetype index = miniOffset >> mShift;
         if (index >= qsizetype(rootChain.size()))
             throw Damaged{};
         const qsizetype within = miniOffset & ((qsizetype(1) << mShift) - 1);
         return mBytes.mid(offset(rootChain[size_t(index)]) + within,
-                          std::min(length, 1 << u16(mBytes, 0x20)));
+                          std::min(length, 1 << MiniShift));
     }
 
 private:

@@ -50,6 +50,35 @@ TEST_F(TemplateFileTest, TellsWhatIsNoTemplateBeforeAnyEngineSeesIt) {
               TemplateKind::WordXml);
 }
 
+TEST_F(TemplateFileTest, ALooksTemplateIsAWordTemplateAndItsMangledHeadersAreRefusedSafely) {
+    QFile look(":/templates/101.dot");
+    ASSERT_TRUE(look.open(QIODevice::ReadOnly));
+    const QByteArray bytes = look.readAll();
+    const TemplateFile file = IdentifyTemplate("classic.dot", bytes);
+    EXPECT_EQ(file.kind, TemplateKind::Word97);
+    EXPECT_EQ(TemplateSuffix(file), ".dot");
+    // Every number of the header that the reader follows, made the largest, the smallest and
+    // one past what is sane; and the file cut short at each of its first sectors.
+    std::vector<QByteArray> mangled;
+    for (const int at : {0x1E, 0x20, 0x2C, 0x30, 0x38, 0x3C, 0x40, 0x44, 0x48, 0x4C, 0x50})
+        for (const char byte : {'\xFF', '\x00', '\x40'}) {
+            QByteArray copy = bytes;
+            copy[at] = byte;
+            copy[at + 1] = byte;
+            mangled.push_back(copy);
+        }
+    for (qsizetype size = 512; size < std::min<qsizetype>(bytes.size(), 8 * 512); size += 512)
+        mangled.push_back(bytes.left(size));
+    for (const QByteArray& copy : mangled) {
+        try {
+            EXPECT_EQ(IdentifyTemplate("classic.dot", copy).kind, TemplateKind::Word97);
+        } catch (const TemplateError& error) {
+            EXPECT_TRUE(QString::fromStdString(error.what()).startsWith("classic.dot is "))
+                << error.what();
+        }
+    }
+}
+
 TEST_F(TemplateFileTest, RefusesAHugeFileWithoutReadingIt) {
     QFile huge(temp("huge.docx"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
