@@ -1,6 +1,7 @@
 // Templates of the user's own on the command line: each kind the engine reads, made here from
 // Flat ODF by the engine's own export, filled singly and for a list, and checked.
 #include "CommandTest.h"
+#include "engine/NewsletterTemplate.h"
 #include "engine/writer/WriterEngine.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/StoredZip.h"
@@ -15,15 +16,7 @@ using testing::Outcome;
 // Every kind of story a letterhead uses: a header and a footer, the main text with a table,
 // and a text frame; the issue date where it is filled.
 QString letterheadFodt(const QString& title) {
-    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
- xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
- xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
- xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
- office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+    return (testing::fodtStart() + QStringLiteral(R"(
  <office:styles><style:style style:name="Frame" style:family="graphic"/></office:styles>
  <office:automatic-styles>
   <style:style style:name="fr1" style:family="graphic" style:parent-style-name="Frame"/>
@@ -45,7 +38,7 @@ QString letterheadFodt(const QString& title) {
    <text:p>[CitySTZIP2]</text:p></draw:text-box></draw:frame>Address</text:p>
  </office:text></office:body>
 </office:document>
-)")
+)"))
         .arg(title);
 }
 

@@ -2,14 +2,10 @@
 
 #include <QString>
 
-// A small newsletter template in Flat ODF: every kind of story a real template uses (main text,
-// a table cell, a page header with a page number field, a footnote, a text frame, a text box that
-// becomes a drawing shape, a drawing shape with text), a bookmark and a formatting change inside
-// placeholders, the placeholders in the spellings the real templates have, and the bracketed
-// texts that no field fills.
 namespace brindlecast::testing {
 
-inline QString newsletterTemplateFodt() {
+/// The start of a Flat ODF text document, with every namespace the tests' documents use.
+inline QString fodtStart() {
     return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
@@ -18,7 +14,19 @@ inline QString newsletterTemplateFodt() {
  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
  xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
- office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+ xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0"
+ xmlns:ooo="http://openoffice.org/2004/office"
+ office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">)");
+}
+
+// A small newsletter template in Flat ODF: every kind of story a real template uses (main text,
+// a table cell, a page header with a page number field, a footnote, a text frame, a text box that
+// becomes a drawing shape, a drawing shape with text), a bookmark and a formatting change inside
+// placeholders, the placeholders in the spellings the real templates have, and the bracketed
+// texts that no field fills.
+inline QString newsletterTemplateFodt() {
+    return fodtStart() + QStringLiteral(R"(
  <office:styles>
   <style:style style:name="Standard" style:family="paragraph">
    <style:text-properties fo:font-size="12pt" style:font-name="Liberation Serif"/>

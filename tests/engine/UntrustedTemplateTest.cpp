@@ -1,6 +1,7 @@
 // Templates from anyone, on the real engine: nothing in them runs, nothing outside them is
 // fetched, and a password is refused at once rather than waited for.
 #include "EngineTestSupport.h"
+#include "engine/NewsletterTemplate.h"
 #include "generate/FillPasses.h"
 #include "generate/TemplateFile.h"
 
@@ -22,20 +23,11 @@ using namespace engine;
 using namespace testing;
 
 QString fodt(const QString& body, const QString& scripts = {}) {
-    return QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8"?>
-<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
- xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
- xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
- xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
- xmlns:xlink="http://www.w3.org/1999/xlink"
- xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
- xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0"
- xmlns:ooo="http://openoffice.org/2004/office"
- office:version="1.3" office:mimetype="application/vnd.oasis.opendocument.text">
+    return (testing::fodtStart() + QStringLiteral(R"(
  %1
  <office:body><office:text>%2</office:text></office:body>
 </office:document>
-)")
+)"))
         .arg(scripts, body);
 }
 
