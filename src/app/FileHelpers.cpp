@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace brindlecast {
 
@@ -20,6 +21,18 @@ QString TempFolder() {
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
     return folder;
+}
+
+QStringList OwnFolders(const QString& parent, const QStringList& patterns) {
+    const QDir dir(parent);
+    QStringList folders;
+    for (const QString& name : dir.entryList(
+             patterns, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive)) {
+        const QFileInfo info(dir.filePath(name));
+        if (info.isDir() && !info.isSymLink() && OwnedByCurrentUser(info))
+            folders.append(info.filePath());
+    }
+    return folders;
 }
 
 } // namespace brindlecast

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QFileInfo;
 
@@ -21,6 +22,10 @@ bool IsWritableFolder(const QString& path);
 
 /// True when the file `info` describes belongs to the user the program runs as.
 bool OwnedByCurrentUser(const QFileInfo& info);
+
+/// The paths of the folders in `parent` whose names match `patterns` (exactly, letter case
+/// too) and that are the current user's own; links are left out, whatever they lead to.
+QStringList OwnFolders(const QString& parent, const QStringList& patterns);
 
 /// The folder of the running program, without a trailing separator.
 QString ProgramFolder();

@@ -35,15 +35,8 @@ ListFolder MakeListFolder(const QString& parent) {
 }
 
 void RemoveDeadListFolders(const QString& parent) {
-    const QDir dir(parent);
-    const QStringList names =
-        dir.entryList({QStringLiteral("brindlecast-list-*")},
-                      QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
-    for (const QString& name : names) {
-        const QString folder = dir.filePath(name);
+    for (const QString& folder : OwnFolders(parent, {QStringLiteral("brindlecast-list-*")})) {
         const QFileInfo info(folder);
-        if (!info.isDir() || info.isSymLink() || !OwnedByCurrentUser(info))
-            continue;
         // Held while the folder goes, so that two starts at once do not both act.
         FileLock owner = TryLockExistingFile(folder + OwnerLockName);
         const bool marked = FileExists(folder + OwnerLockName);

@@ -68,20 +68,14 @@ void RecordPipeSockets(const QString& folder, const std::vector<QByteArray>& soc
 }
 
 void RemoveDeadEngineFolders(const QString& parent) {
-    const QDir dir(parent);
-    const QStringList names = dir.entryList(
-        {QStringLiteral("brindlecast-engine-*"), QStringLiteral("brindlecast-starting-*")},
-        QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::CaseSensitive);
-    for (const QString& name : names) {
-        const QString folder = dir.filePath(name);
+    for (const QString& folder : OwnFolders(parent, {QStringLiteral("brindlecast-engine-*"),
+                                                     QStringLiteral("brindlecast-starting-*")})) {
         const QFileInfo info(folder);
-        if (!info.isDir() || info.isSymLink() || !OwnedByCurrentUser(info))
-            continue;
         const bool young =
             info.lastModified().secsTo(QDateTime::currentDateTime()) < OwnerlessAgeSeconds;
         // Held while the folder goes, so that two instances starting at once do not both act.
         FileLock owner;
-        if (name.startsWith(QStringLiteral("brindlecast-starting-"))) {
+        if (info.fileName().startsWith(QStringLiteral("brindlecast-starting-"))) {
             // Still being made, it may hold its mark before the mark is locked: only its age
             // tells a dead start from a live one.
             if (young)
