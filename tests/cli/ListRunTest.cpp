@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QScopeGuard>
-#include <QThread>
 #include <csignal>
 #include <map>
 
@@ -38,7 +37,9 @@ protected:
                 firstSeen.emplace(name, QFileInfo(root(folder + '/' + name)).size());
             if (process.state() == QProcess::NotRunning || int(seen.size()) >= enough)
                 return;
-            QThread::msleep(5);
+            // Waiting on the process, not sleeping: its state is only brought up to date
+            // while it is waited for, and a run that ended early must not be watched forever.
+            process.waitForFinished(5);
         }
     }
     // The office the program started, among its children.

@@ -74,6 +74,34 @@ TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind)
     EXPECT_TRUE(processesOf(pids, {sharedEnginePid()}).empty());
 }
 
+// The deadline stops the engine and the caller asks for its next session at once, before the
+// killed office has finished dying: that session must come from a fresh office, not the dying
+// one, or the newsletters after a hang fail one after another.
+TEST(WriterEngineLifecycle, AStoppedEngineIsReplacedByTheNextSession) {
+    PrivateFolders environment;
+    const QString folder = environment.root("out");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    fakes::FakeClipboard clipboard;
+    writer::WriterEngine engine(clipboard);
+    const QString templatePath = folder + QStringLiteral("/newsletter.dot");
+    makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"), templatePath);
+    for (int round = 0; round < 2; ++round) {
+        const pid_t stopped = engine.processId();
+        ASSERT_GT(stopped, 0);
+        engine.stop();
+        auto application = engine.createApplication();
+        EXPECT_NE(engine.processId(), stopped);
+        EXPECT_FALSE(processRuns(stopped));
+        Document& document = application->open(templatePath, true);
+        FieldValues values;
+        values.fill(QStringLiteral("r%1").arg(round));
+        runGenerationPasses(*application, document, values, QStringLiteral("d"));
+        const QString made = folder + QStringLiteral("/round %1.doc").arg(round);
+        document.saveAs(made);
+        EXPECT_TRUE(independentText(made).contains(QStringLiteral("From r%1").arg(round)));
+    }
+}
+
 TEST(WriterEngineLifecycle, EngineDiesWithAKilledProgram) {
     PrivateFolders environment;
     const QString pidFile = environment.root("engine.pid");

@@ -8,6 +8,7 @@
 #include "app/FileHelpers.h"
 
 #include <QDir>
+#include <atomic>
 #include <com/sun/star/beans/NamedValue.hpp>
 
 namespace brindlecast::engine::writer {
@@ -22,6 +23,9 @@ struct WriterEngine::State {
     std::unique_ptr<LaunchThread> launcher;
     std::shared_ptr<std::atomic<ProcessId>> runningPid;
     FileLock owner; // marks the folder as this live engine's
+    // The office that stop() killed. It may still look alive for a moment, until the system has
+    // ended it and its bridge has noticed; it must not be handed out again meanwhile.
+    std::atomic<ProcessId> stoppedPid{0};
 };
 
 WriterEngine::WriterEngine(Clipboard& clipboard, PictureSize pictureSize,
@@ -46,12 +50,15 @@ WriterEngine::~WriterEngine() {
 
 std::unique_ptr<Application> WriterEngine::createApplication() {
     State& state = *mState;
-    if (!state.office || !state.office->alive()) {
+    const bool stopped = state.office && state.office->pid() == state.stoppedPid.load();
+    if (!state.office || stopped || !state.office->alive()) {
         const bool replacingDeadEngine = state.office != nullptr;
         if (state.office) {
             state.office->shutDown();
             state.office.reset();
         }
+        // A stop from now on is meant for the office started below.
+        state.stoppedPid.store(0);
         if (state.folder.isEmpty()) {
             // Profile, log and scratch pictures: private to this engine object, never shared
             // with another office process (a second one would hand its work to the first).
@@ -77,7 +84,10 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
 }
 
 void WriterEngine::stop() noexcept {
-    KillProcessGroup(mState->runningPid->load());
+    const ProcessId running = mState->runningPid->load();
+    if (running > 0)
+        mState->stoppedPid.store(running);
+    KillProcessGroup(running);
 }
 
 qint64 WriterEngine::processId() const {
