@@ -11,6 +11,34 @@ namespace {
 const std::vector<const wchar_t*> QuitParams = {L"SaveChanges", L"OriginalFormat",
                                                 L"RouteDocument"};
 
+// Kept past the session: the user still has it when the client has let go of everything.
+DocPtr gUserDocument;
+
+// Application.NormalTemplate: what Word keeps the user's settings and add-ins' changes in.
+class NormalTemplate final : public DispatchObject {
+public:
+    explicit NormalTemplate(SessionPtr session)
+        : DispatchObject(L"Template", members())
+        , mSession(std::move(session)) {}
+
+private:
+    enum : DISPID { Saved = 1, FullName };
+    static const std::vector<Member>& members() {
+        static const std::vector<Member> table = {{Saved, L"Saved", Get | Put},
+                                                  {FullName, L"FullName", Get}};
+        return table;
+    }
+    void invoke(const Member& member, Access access, Args& args, VARIANT& result) override {
+        if (member.id == FullName)
+            return setString(result, L"C:\\Users\\Public\\Templates\\Normal.dotm");
+        if (access == Get)
+            return setBool(result, mSession->normalSaved);
+        mSession->normalSaved = args.flag(args.value());
+    }
+
+    SessionPtr mSession;
+};
+
 class Documents final : public DispatchObject {
 public:
     explicit Documents(SessionPtr session)
@@ -56,6 +84,8 @@ private:
 
     DocPtr open(Args& args) {
         const std::wstring path = fullPath(args.text(0));
+        if (control::strict().userDocument && !gUserDocument)
+            openUsersDocument();
         const bool readOnly = args.has(2) && args.flag(2);
         // Word hands back a document that is open already rather than opening it twice.
         for (const DocPtr& doc : mSession->documents)
@@ -64,6 +94,19 @@ private:
         DocPtr doc = DocModel::open(path, readOnly);
         mSession->documents.push_back(doc);
         return doc;
+    }
+
+    // The user started Word while this hidden one ran, was handed it, and opened a letter.
+    void openUsersDocument() {
+        auto doc = std::make_shared<DocModel>();
+        doc->path = L"C:\\Users\\Public\\Documents\\Letter to the club.docx";
+        doc->stories[MainText] = std::make_shared<Story>(MainText, L"Dear members,\r");
+        mSession->documents.insert(mSession->documents.begin(), doc);
+        gUserDocument = doc;
+        CreateWindowExW(0, L"STATIC", L"Letter to the club.docx - Word",
+                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 300, nullptr, nullptr,
+                        nullptr, nullptr);
+        control::log(L"* the user opened " + doc->name());
     }
 
     DocPtr item(Args& args) {
@@ -97,7 +140,8 @@ private:
         ActiveDocument,
         Quit,
         Visible,
-        AutomationSecurity
+        AutomationSecurity,
+        Normal
     };
     static const std::vector<Member>& members() {
         static const std::vector<Member> table = {
@@ -107,7 +151,8 @@ private:
             {ActiveDocument, L"ActiveDocument", Get},
             {Quit, L"Quit", Call, 0, QuitParams},
             {Visible, L"Visible", Get | Put},
-            {AutomationSecurity, L"AutomationSecurity", Get | Put}};
+            {AutomationSecurity, L"AutomationSecurity", Get | Put},
+            {Normal, L"NormalTemplate", Get}};
         return table;
     }
 
@@ -139,12 +184,21 @@ private:
                 return setLong(result, session.automationSecurity);
             checkRange(args.number(args.value()), 1, 3);
             session.automationSecurity = args.number(args.value());
+            return;
+        case Normal:
+            return setObject(result, new NormalTemplate(mSession));
         }
     }
 
     void quit(Args& args) {
         const long saveChanges = args.has(0) ? args.number(0) : -2;
         checkRange(saveChanges, -2, 0);
+        // Word asks about a changed Normal.dotm whatever DisplayAlerts says, in a window nobody
+        // sees when it is hidden, and waits.
+        if (!mSession->normalSaved && saveChanges != 0) {
+            control::log(L"! Normal.dotm changed: Word asks whether to save it and waits");
+            control::hangForever();
+        }
         const auto documents = mSession->documents;
         for (const DocPtr& doc : documents)
             closeDocument(*mSession, *doc, saveChanges);
@@ -189,7 +243,12 @@ std::wstring fullPath(const std::wstring& path) {
 }
 
 IDispatch* newApplication(SessionPtr session) {
+    session->normalSaved = !control::strict().normalChanged;
     return new Application(std::move(session));
+}
+
+bool userHoldsWord() {
+    return gUserDocument && !gUserDocument->closed;
 }
 
 } // namespace standin

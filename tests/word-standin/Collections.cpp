@@ -1,3 +1,4 @@
+#include "Control.h"
 #include "Dispatch.h"
 #include "Objects.h"
 
@@ -123,6 +124,9 @@ private:
         const ShapeModel& shape = mDoc->shapes.at(mIndex);
         if (member.id == Name)
             return setString(result, shape.name);
+        // Word's lines and pictures may have no usable text frame at all.
+        if (!shape.text && control::strict().lineFrames)
+            throw WordError{4608, L"The specified value is out of range."};
         setObject(result, new TextFrame(mSession, mDoc, shape.text));
     }
 

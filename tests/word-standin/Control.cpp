@@ -3,6 +3,7 @@
 #include "Json.h"
 
 #include <sstream>
+#include <utility>
 #include <vector>
 
 namespace standin::control {
@@ -20,6 +21,7 @@ std::vector<Rule> gRules;
 bool gRefuse = false;
 HRESULT gRefuseCode = CO_E_SERVER_EXEC_FAILURE;
 DWORD gStartDelay = 0;
+Strict gStrict;
 
 // Long enough for any deadline a test sets, short enough that a test that never ends the
 // process does not leave it for ever.
@@ -64,6 +66,20 @@ bool parseRule(const std::wstring& verb, std::wistringstream& rest) {
     if (verb == L"slow-start") {
         gStartDelay = static_cast<DWORD>(std::wcstoul(target.c_str(), nullptr, 10));
         return true;
+    }
+    if (verb == L"busy") {
+        gStrict.busyCalls = std::wcstol(target.c_str(), nullptr, 10);
+        return gStrict.busyCalls > 0;
+    }
+    for (auto [name, flag] : {std::pair{L"strict-properties", &gStrict.properties},
+                              {L"strict-saveas", &gStrict.saveFormat},
+                              {L"strict-shapes", &gStrict.lineFrames},
+                              {L"normal-template-changed", &gStrict.normalChanged},
+                              {L"user-document", &gStrict.userDocument}}) {
+        if (verb == name) {
+            *flag = true;
+            return true;
+        }
     }
     if (verb == L"fail-quit") {
         description = target.empty() ? L"" : target + L" " + description;
@@ -146,6 +162,10 @@ bool refusesCreation(HRESULT& code) {
 
 DWORD startDelay() {
     return gStartDelay;
+}
+
+const Strict& strict() {
+    return gStrict;
 }
 
 const Fault* faultFor(const wchar_t* object, const wchar_t* member) {

@@ -16,12 +16,35 @@ struct Fault {
     std::wstring description;
 };
 
+/// Where Word is stricter than the stand-in is by default, each switched on by its own line.
+struct Strict {
+    /// "busy <n>": the message filter rejects the first n calls after the creation.
+    long busyCalls = 0;
+    /// "strict-properties": BuiltInDocumentProperties takes no argument, as in Word's type
+    /// library; its Item gives the property.
+    bool properties = false;
+    /// "strict-saveas": a SaveAs without FileFormat keeps the format of what was opened (a
+    /// template stays a template).
+    bool saveFormat = false;
+    /// "strict-shapes": a line's TextFrame fails, as Word's may, instead of saying it holds no
+    /// text.
+    bool lineFrames = false;
+    /// "normal-template-changed": an add-in touched Normal.dotm, so a Quit whose SaveChanges
+    /// is not 0 asks whether to save it, and waits.
+    bool normalChanged = false;
+    /// "user-document": the user opens a document of their own in this Word (handed the
+    /// hidden instance) before the client's first Open; its window shows.
+    bool userDocument = false;
+};
+
 /// Reads the control file and records this process's id. Called once, at start.
 void load();
 /// True when the test asked the class factory to refuse creation, with the HRESULT to give.
 bool refusesCreation(HRESULT& code);
 /// Milliseconds to wait before the class object is registered.
 DWORD startDelay();
+/// The strictness the test switched on.
+const Strict& strict();
 /// The fault the test set for this member, or nullptr.
 const Fault* faultFor(const wchar_t* object, const wchar_t* member);
 /// Never returns; ends the process after a long while so that a forgotten test leaves no

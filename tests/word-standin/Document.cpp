@@ -1,3 +1,4 @@
+#include "Control.h"
 #include "Dispatch.h"
 #include "Objects.h"
 
@@ -97,6 +98,22 @@ const std::vector<const wchar_t*> SaveAs2Params = {L"FileName",
                                                    L"AddBiDiMarks",
                                                    L"CompatibilityMode"};
 
+const std::vector<const wchar_t*> ExportParams = {L"OutputFileName",
+                                                  L"ExportFormat",
+                                                  L"OpenAfterExport",
+                                                  L"OptimizeFor",
+                                                  L"Range",
+                                                  L"From",
+                                                  L"To",
+                                                  L"Item",
+                                                  L"IncludeDocProps",
+                                                  L"KeepIRM",
+                                                  L"CreateBookmarks",
+                                                  L"DocStructureTags",
+                                                  L"BitmapMissingFonts",
+                                                  L"UseISO19005_1",
+                                                  L"FixedFormatExtClassPtr"};
+
 // SaveAs has every parameter of SaveAs2 but the last.
 const std::vector<const wchar_t*>& saveAsParams() {
     static const std::vector<const wchar_t*> params(SaveAs2Params.begin(), SaveAs2Params.end() - 1);
@@ -120,7 +137,8 @@ private:
         SaveAs,
         SaveAs2,
         Close,
-        BuiltInDocumentProperties
+        BuiltInDocumentProperties,
+        ExportAsFixedFormat
     };
     static const std::vector<Member>& members() {
         static const std::vector<Member> table = {
@@ -132,7 +150,8 @@ private:
             {SaveAs, L"SaveAs", Call, 0, saveAsParams()},
             {SaveAs2, L"SaveAs2", Call, 0, SaveAs2Params},
             {Close, L"Close", Call, 0, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
-            {BuiltInDocumentProperties, L"BuiltInDocumentProperties", Get, 0, {L"Index"}}};
+            {BuiltInDocumentProperties, L"BuiltInDocumentProperties", Get, 0, {L"Index"}},
+            {ExportAsFixedFormat, L"ExportAsFixedFormat", Call, 2, ExportParams}};
         return table;
     }
 
@@ -158,8 +177,14 @@ private:
             return closeDocument(*mSession, *mDoc, saveChanges);
         }
         case BuiltInDocumentProperties:
+            // Word's type library gives the property no parameter: VB's
+            // BuiltInDocumentProperties("Title") is the collection's default member, Item.
+            if (control::strict().properties && args.has(0))
+                throw ArgError{DISP_E_BADPARAMCOUNT, 0};
             return setObject(result, args.has(0) ? DocumentProperties::item(mDoc, args, 0)
                                                  : new DocumentProperties(mDoc));
+        case ExportAsFixedFormat:
+            return exportFixed(args);
         }
     }
 
@@ -175,7 +200,9 @@ private:
 
     void saveAs(Args& args) {
         const std::wstring target = args.has(0) ? fullPath(args.text(0)) : mDoc->path;
-        const long format = args.has(1) ? args.number(1) : 0;
+        // Word keeps the format of what was opened; the lenient stand-in writes a document.
+        const long kept = control::strict().saveFormat ? mDoc->fileFormat : 0;
+        const long format = args.has(1) ? args.number(1) : kept;
         checkRange(format, 0, 24);
         const bool samePath = sameName(target.c_str(), mDoc->path.c_str());
         if (samePath && mDoc->readOnly)
@@ -200,6 +227,25 @@ private:
         }
         mDoc->hold(mDoc->path);
         mDoc->dirty = false;
+    }
+
+    // Only PDF (17) is modelled; XPS (18) is refused as out of range.
+    void exportFixed(Args& args) {
+        const std::wstring target = fullPath(args.text(0));
+        checkRange(args.number(1), PdfFormat, PdfFormat);
+        ExportOptions options;
+        options.optimizeFor = args.has(3) ? args.number(3) : 0;
+        checkRange(options.optimizeFor, 0, 1);
+        options.docProps = args.has(8) && args.flag(8);
+        options.structureTags = args.has(11) && args.flag(11);
+        options.bitmapMissingFonts = !args.has(12) || args.flag(12);
+        if (args.has(2) && args.flag(2))
+            throw WordError{4198, L"Command failed (nobody can see a PDF opened after export)"};
+        for (const DocPtr& other : mSession->documents)
+            if (sameName(target.c_str(), other->path.c_str()))
+                throw WordError{5153, L"Word cannot give a document the same name as an open "
+                                      L"document."};
+        mDoc->save(target, PdfFormat, &options);
     }
 
     SessionPtr mSession;

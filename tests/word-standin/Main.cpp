@@ -47,7 +47,10 @@ void endServer(const std::wstring& reason) {
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == CheckExitMessage && gCreated && DispatchObject::liveObjects() == 0) {
-        endServer(gQuitCalled ? L"after Quit" : L"the last reference went without Quit");
+        if (!gQuitCalled && userHoldsWord())
+            control::log(L"* left to the user");
+        else
+            endServer(gQuitCalled ? L"after Quit" : L"the last reference went without Quit");
     } else if (message == WM_TIMER && wParam == QuitGraceTimer) {
         endServer(std::to_wstring(DispatchObject::liveObjects()) +
                   L" objects still referenced after Quit");
@@ -102,6 +105,45 @@ public:
 #pragma GCC diagnostic pop
 
 Factory gFactory;
+
+// A Word that is starting, loading add-ins or laying out rejects the calls that come in: COM
+// asks its message filter, and the answer SERVERCALL_REJECTED fails the caller's call with
+// RPC_E_CALL_REJECTED unless the caller's own filter retries it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class BusyFilter final : public IMessageFilter {
+public:
+    virtual ~BusyFilter() = default;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        *object = iid == IID_IUnknown || iid == IID_IMessageFilter ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO call) override {
+        // Only the object model's calls: references and activation go through as in Word.
+        if (!gCreated || mRejected >= control::strict().busyCalls || !call ||
+            call->iid != IID_IDispatch)
+            return SERVERCALL_ISHANDLED;
+        ++mRejected;
+        control::log(L"* busy: call " + std::to_wstring(mRejected) + L" rejected");
+        return SERVERCALL_REJECTED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return DWORD(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override {
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+
+private:
+    long mRejected = 0;
+};
+#pragma GCC diagnostic pop
+
+BusyFilter gBusyFilter;
 
 bool setValue(const std::wstring& key, const std::wstring& value) {
     HKEY handle = nullptr;
@@ -175,6 +217,8 @@ int serve(HINSTANCE instance, const std::string& commandLine) {
     gWindow = makeWindow(instance);
     DispatchObject::setLastReleaseHandler([] { PostMessageW(gWindow, CheckExitMessage, 0, 0); });
     Sleep(control::startDelay());
+    if (control::strict().busyCalls > 0)
+        CoRegisterMessageFilter(&gBusyFilter, nullptr);
     // One process per creation, as Word's Application object has it.
     DWORD cookie = 0;
     HRESULT hr = CoRegisterClassObject(StandinClsid, &gFactory, CLSCTX_LOCAL_SERVER,

@@ -14,6 +14,8 @@ namespace {
 // The first bytes of every saved document, so that Open tells them from Word files.
 const char SavedMagic[] = "{\"format\":\"brindlecast-word-standin\"";
 const char CompoundFileMagic[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+// WdSaveFormat's wdFormatTemplate.
+constexpr long TemplateFormat = 1;
 
 // Every placeholder of the program's fields in mixed letter cases, the issue date in four,
 // bracketed text that no field fills, a table in the main text, a first-page header that only the
@@ -116,6 +118,13 @@ std::shared_ptr<DocModel> DocModel::open(const std::wstring& path, bool readOnly
             doc = loadSaved(bytes);
         else if (bytes.starts_with(std::string(CompoundFileMagic, 8)))
             doc = builtIn();
+        // Word tells a template by its contents; the stand-in, which has none, by its name.
+        const size_t dot = path.find_last_of(L'.');
+        const std::wstring extension = dot == std::wstring::npos ? L"" : path.substr(dot);
+        if (doc && !bytes.starts_with(SavedMagic) &&
+            (sameName(extension.c_str(), L".dot") || sameName(extension.c_str(), L".dotx") ||
+             sameName(extension.c_str(), L".dotm")))
+            doc->fileFormat = TemplateFormat;
     } catch (const std::runtime_error&) {
     }
     if (!doc)
@@ -126,12 +135,21 @@ std::shared_ptr<DocModel> DocModel::open(const std::wstring& path, bool readOnly
     return doc;
 }
 
-void DocModel::save(const std::wstring& target, long fileFormat) const {
+void DocModel::save(const std::wstring& target, long fileFormat,
+                    const ExportOptions* exported) const {
     std::string out = SavedMagic;
     auto next = [&out](char open) { return out.back() == open ? "\n" : ",\n"; };
-    out += ",\"version\":1,\"fileFormat\":" + std::to_string(fileFormat) + ",\n\"properties\":{";
+    auto flag = [](bool on) { return on ? std::string("true") : std::string("false"); };
+    out += ",\"version\":1,\"fileFormat\":" + std::to_string(fileFormat) + ",\n";
+    if (exported)
+        out += "\"export\":{\"includeDocProps\":" + flag(exported->docProps) +
+               ",\"docStructureTags\":" + flag(exported->structureTags) +
+               ",\"bitmapMissingFonts\":" + flag(exported->bitmapMissingFonts) +
+               ",\"optimizeFor\":" + std::to_string(exported->optimizeFor) + "},\n";
+    out += "\"properties\":{";
     for (const auto& [name, value] : properties)
-        out += next('{') + quoteJson(name) + ":" + quoteJson(value);
+        if (!exported || exported->docProps)
+            out += next('{') + quoteJson(name) + ":" + quoteJson(value);
     out += "},\n\"stories\":[";
     for (const auto& [type, story] : stories)
         out += next('[') + ("{\"type\":" + std::to_string(type)) +

@@ -47,6 +47,14 @@ struct ShapeModel {
     std::shared_ptr<Story> text;
 };
 
+/// What ExportAsFixedFormat was asked to put into a PDF beside the text.
+struct ExportOptions {
+    bool docProps = false;
+    bool structureTags = false;
+    bool bitmapMissingFonts = false;
+    long optimizeFor = 0;
+};
+
 struct DocModel {
     std::wstring path;
     bool readOnly = false;
@@ -67,8 +75,10 @@ struct DocModel {
     /// Opens one of the stand-in's saved documents, or starts from the built-in model for any
     /// Word file (an OLE compound file); WordError otherwise.
     static std::shared_ptr<DocModel> open(const std::wstring& path, bool readOnly);
-    /// Writes the saved-document format; WordError when the file cannot be written.
-    void save(const std::wstring& path, long fileFormat) const;
+    /// Writes the saved-document format; WordError when the file cannot be written. An export
+    /// records its options, and carries the properties only when asked to.
+    void save(const std::wstring& path, long fileFormat,
+              const ExportOptions* exported = nullptr) const;
 
     /// Every story once, in Word's story-type order; the text-frame story is the first text
     /// box's text.

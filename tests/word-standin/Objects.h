@@ -22,6 +22,8 @@ struct Session {
     /// WdAlertLevel: -1 all (Word's start value), 0 none.
     long displayAlerts = -1;
     bool visible = false;
+    /// Normal.dotm has no unsaved changes.
+    bool normalSaved = true;
     /// MsoAutomationSecurity: 1 macros enabled (what Word starts with under automation), 2 as the
     /// user's settings say, 3 disabled.
     long automationSecurity = 1;
@@ -66,5 +68,8 @@ std::wstring fullPath(const std::wstring& path);
 
 /// Provided by the server's main: Quit was called, end once the objects are released.
 void quitRequested();
+/// True while a document of the user's is open in this Word: the server then stays when its
+/// client lets go, as Word stays for the user.
+bool userHoldsWord();
 
 } // namespace standin
