@@ -4,6 +4,7 @@
 #include "app/Theme.h"
 #include "app/Twips.h"
 
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
@@ -11,8 +12,25 @@
 
 namespace brindlecast {
 
+namespace {
+
+// A screen reader presents the box as the picture it shows, not as an empty pane.
+QAccessibleInterface* AccessiblePicture(const QString& className, QObject* object) {
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
+
 PictureBox::PictureBox(QWidget* parent)
     : QWidget(parent) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(AccessiblePicture);
+        return true;
+    }();
+    Q_UNUSED(accessible)
     setProperty(PictureBoxProperty, true);
     SetWhiteBackground(this);
     // Opaque: nothing underneath needs repainting when the picture moves.
