@@ -116,6 +116,7 @@ void Form2::buildLayout() {
         mPointer->watchButton(button);
     mPointer->watchBackground(this);
     mPointer->watchBackground(Frame1);
+    buildKeys();
 }
 
 void Form2::Form_Load() {

@@ -10,8 +10,10 @@
 
 class QGroupBox;
 class QMouseEvent;
+class QNativeGestureEvent;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 
 namespace brindlecast {
 
@@ -65,7 +67,21 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// What the preview's keys do besides the buttons' own shortcuts.
+    enum class PreviewKey {
+        LineUp,
+        LineDown,
+        LineLeft,
+        LineRight,
+        PageUp,
+        PageDown,
+        Top,
+        Bottom,
+        ActualSize
+    };
+
     void buildLayout();
+    void buildKeys();
     void Form_Load();
     void Form_Activate();
     void Form_QueryUnload();
@@ -80,11 +96,16 @@ private:
     void Picture1_MouseDown(QMouseEvent* event);
     void Picture1_MouseMove(QMouseEvent* event);
     void Picture1_MouseUp(QMouseEvent* event);
+    void Picture1_MouseWheel(QWheelEvent* event);
+    void Picture1_Pinch(QNativeGestureEvent* event);
+    void Form_KeyDown(PreviewKey key);
 
     void ZoomStep(ZoomDirection direction);
     void SetZoom(float factor);
     void SetupScrollbars();
     void setBarByPercent(QScrollBar* bar, int percent);
+    void scrollBy(QScrollBar* bar, int step, double twips);
+    void zoomBySteps(int steps);
 
     Services& mServices;
     QPointer<QWidget> mMainForm;
@@ -107,6 +128,9 @@ private:
     int mVStep = 0;
     ZoomState mZoomState;
     bool mFirstActivate = true;
+    /// What a fine wheel or a pinch has turned towards the next zoom step.
+    double mPendingWheelZoom = 0.0;
+    double mPendingPinch = 0.0;
     bool mPlaced = false;
 };
 

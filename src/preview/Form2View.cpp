@@ -8,7 +8,9 @@
 #include "app/WindowPointer.h"
 
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace brindlecast {
 
@@ -109,6 +111,19 @@ void Form2::setBarByPercent(QScrollBar* bar, int percent) {
 }
 
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Picture1 || watched == Picture2) {
+        // Taken here, so that they never also reach the viewport under the picture.
+        if (event->type() == QEvent::Wheel) {
+            event->accept();
+            Picture1_MouseWheel(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+        if (event->type() == QEvent::NativeGesture) {
+            event->accept();
+            Picture1_Pinch(static_cast<QNativeGestureEvent*>(event));
+            return true;
+        }
+    }
     if (watched == Picture1) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

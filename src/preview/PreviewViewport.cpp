@@ -19,7 +19,8 @@ PreviewViewport::PreviewViewport(QWidget* parent)
     mPicture->setAccessibleName(QStringLiteral("Newsletter Preview"));
     mPicture->setAccessibleDescription(
         QStringLiteral("The first page of the newsletter as it will be saved. Zoom In and Zoom "
-                       "Out change its size; drag it or use the scroll bars to see the rest."));
+                       "Out, or Control with plus and minus, change its size; the arrow and page "
+                       "keys, the wheel, dragging or the scroll bars show the rest."));
     mPicture->setAttribute(Qt::WA_NoMousePropagation);
 }
 

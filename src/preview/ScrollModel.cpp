@@ -22,6 +22,13 @@ std::optional<int> BarValueForPercent(int percent, int maximum) {
     return static_cast<int>(roundHalfEven(percent / 100.0 * maximum));
 }
 
+int BarValueAfterScroll(int value, int maximum, int step, double twips) {
+    if (step <= 0)
+        return value;
+    const long long moved = value + roundHalfEven(twips / step);
+    return static_cast<int>(std::clamp<long long>(moved, 0, maximum));
+}
+
 int PositionForBarValue(int step, int value) {
     return -(step * value);
 }

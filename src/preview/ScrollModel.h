@@ -20,6 +20,13 @@ BarSetup SetupBar(int pictureOuter, int viewportOuter);
 /// The bar value for `percent` of `maximum`, rounded half to even; nothing outside 0..100.
 std::optional<int> BarValueForPercent(int percent, int maximum);
 
+/// How far an arrow key moves the picture, in twips: about a line of the newsletter's text.
+inline constexpr int LineScrollTwips = 300;
+
+/// The value of a bar after moving the picture `twips` on (negative: back), in the bar's units
+/// of `step` twips and held within 0..`maximum`. A disabled bar (step 0) keeps its value.
+int BarValueAfterScroll(int value, int maximum, int step, double twips);
+
 /// The picture's left (or top) for a bar value: the picture moves left (up) as the bar moves
 /// right (down).
 int PositionForBarValue(int step, int value);

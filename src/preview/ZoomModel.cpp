@@ -15,6 +15,16 @@ bool ZoomInRange(float factor) {
     return factor >= MinZoom && factor <= MaxZoom;
 }
 
+int TakeWholeSteps(double& pending, double delta, double stepSize) {
+    if ((pending > 0 && delta < 0) || (pending < 0 && delta > 0))
+        pending = 0;
+    pending += delta;
+    // A hair over, so that steps made of fractions that are not exact in binary still complete.
+    const double steps = std::trunc(pending / stepSize + std::copysign(1e-9, pending));
+    pending -= steps * stepSize;
+    return static_cast<int>(steps);
+}
+
 int ScaledSize(int orig, float zoom) {
     return static_cast<int>(std::trunc(static_cast<double>(orig) * static_cast<double>(zoom)));
 }

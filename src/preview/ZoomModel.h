@@ -20,6 +20,11 @@ float NextZoom(float zoom, ZoomDirection direction);
 
 bool ZoomInRange(float factor);
 
+/// The whole zoom steps that `delta` completes, each `stepSize` long (a wheel notch, a pinch of
+/// a quarter), positive for zooming in. `pending` keeps the part that a fine wheel or a touchpad
+/// has turned towards the next step; turning back drops it, so a reversal answers at once.
+int TakeWholeSteps(double& pending, double delta, double stepSize);
+
 /// The whole part of `orig` × `zoom`, multiplied in double precision.
 int ScaledSize(int orig, float zoom);
 
