@@ -18,8 +18,10 @@
 #include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <algorithm>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -92,7 +94,29 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         if (auto* field = qobject_cast<QLineEdit*>(watched))
             field->selectAll();
     }
+    if (event->type() == QEvent::KeyPress) {
+        if (auto* option = qobject_cast<QRadioButton*>(watched))
+            return moveLook(option, static_cast<QKeyEvent*>(event)->key());
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool Form1::moveLook(QRadioButton* from, int key) {
+    // Every arrow walks the looks, round from the last to the first, as in an option group on
+    // Windows; Qt's own buttons go only sideways in a row and stop at its ends.
+    int by = 0;
+    if (key == Qt::Key_Right || key == Qt::Key_Down)
+        by = 1;
+    else if (key == Qt::Key_Left || key == Qt::Key_Up)
+        by = -1;
+    const auto at = std::find(mOptions.begin(), mOptions.end(), from);
+    if (by == 0 || at == mOptions.end())
+        return false;
+    const auto count = static_cast<int>(mOptions.size());
+    QRadioButton* to = mOptions[size_t((int(at - mOptions.begin()) + by + count) % count)];
+    to->click();
+    to->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 bool Form1::Form_Load() {

@@ -67,6 +67,8 @@ private:
     void makeLabel(QWidget* frame, const char* name, const char* caption, int left, int top,
                    int width);
     void setKeyboardOrder();
+    /// Chooses the look an arrow key points to from `from`; false for any other key.
+    bool moveLook(QRadioButton* from, int key);
     void Text1_Change(int index);
     void DateTimePicker1_Change();
     void setIssueDate(const QDateTime& value);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -85,6 +86,13 @@ void Form1::buildButtons() {
     connect(mPushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
     connect(mPushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
     connect(mPushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
+    // Enter in a field only ends the typing there: a run starts with Control and either Enter
+    // key, wherever the focus is.
+    const QKeySequence start(Qt::CTRL | Qt::Key_Enter);
+    for (const QKeySequence& keys : {start, QKeySequence(Qt::CTRL | Qt::Key_Return)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &Form1::PushButton6_Click);
+    mPushButton6->setToolTip(QStringLiteral("%1 (%2)").arg(
+        mPushButton6->text(), start.toString(QKeySequence::NativeText)));
 }
 
 void Form1::buildLookFrame() {
@@ -101,6 +109,7 @@ void Form1::buildLookFrame() {
             option->setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
         });
         option->setFocusPolicy(Qt::ClickFocus);
+        option->installEventFilter(this);
         mOptions[size_t(i)] = option;
     }
     mOptions[0]->setChecked(true);

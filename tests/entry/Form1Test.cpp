@@ -419,5 +419,48 @@ TEST_F(Form1Test, AFailingRunKeepsTheMainWindow) {
     EXPECT_EQ(form->pointer().MousePointer(), Pointer::Default);
 }
 
+TEST_F(Form1Test, EnterInAFieldNeverStartsARunAndCtrlEnterDoes) {
+    ASSERT_TRUE(start());
+    form->showCentred();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    EXPECT_EQ(find("PushButton6")->toolTip(), "Start Creating Template (Ctrl+Enter)");
+    for (QWidget* field :
+         {static_cast<QWidget*>(form->Text1(0)), static_cast<QWidget*>(form->DateTimePicker1()),
+          static_cast<QWidget*>(form->Text1(15))}) {
+        field->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    }
+    EXPECT_EQ(form->form2(), nullptr);
+    EXPECT_EQ(engine.log.count("create"), 1); // the start-up check alone
+
+    form->Text1(3)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_NE(form->form2(), nullptr);
+    EXPECT_TRUE(form->form2()->isVisible());
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(Form1Test, ArrowKeysChooseTheLookRoundTheGroup) {
+    ASSERT_TRUE(start());
+    form->showCentred();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    find("PushButton6")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    const std::pair<Qt::Key, int> steps[] = {
+        {Qt::Key_Right, 2}, {Qt::Key_Down, 3}, {Qt::Key_Down, 4}, {Qt::Key_Right, 1},
+        {Qt::Key_Left, 4},  {Qt::Key_Up, 3},   {Qt::Key_Left, 2}};
+    for (const auto& [key, look] : steps) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_EQ(form->selectedLook(), look);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("Option%1").arg(look));
+    }
+    // The group is still one stop: Tab goes on to the next button.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "PushButton2");
+}
+
 } // namespace
 } // namespace brindlecast
