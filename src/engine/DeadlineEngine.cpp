@@ -11,6 +11,8 @@ namespace brindlecast::engine {
 namespace {
 
 constexpr auto WaitSlice = std::chrono::milliseconds(50);
+// How long a stopped engine gets to fail the request it is in before that request is given up.
+constexpr auto AbandonAfter = std::chrono::seconds(2);
 
 EngineError endingError() {
     return EngineError("The program is ending; the document engine was stopped.");
@@ -78,9 +80,17 @@ void DeadlineEngine::request(const std::function<void()>& job) {
         // A stopped engine fails the request it is blocked in; it cannot be left running, as
         // it works on data of the caller's. It is stopped again until the request is over: it
         // may be starting a new office that the first stop did not reach.
-        do
+        const auto givenUp = std::chrono::steady_clock::now() + AbandonAfter;
+        do {
             mEngine.stop();
-        while (!mRequests->waitFor(WaitSlice));
+            // An engine that may not be ended keeps its request from ever coming back: the
+            // thread is left with it, and the next request gets a thread of its own.
+            if (std::chrono::steady_clock::now() >= givenUp && mEngine.requestsCanBeAbandoned()) {
+                static_cast<void>(mRequests.release()); // never joined: its job never ends
+                mRequests = std::make_unique<JobThread>();
+                throw *verdict;
+            }
+        } while (!mRequests->waitFor(WaitSlice));
     }
     const std::exception_ptr failure = mRequests->finish();
     if (verdict)

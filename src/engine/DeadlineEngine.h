@@ -41,6 +41,9 @@ public:
 
     std::unique_ptr<Application> createApplication() override;
     void stop() noexcept override;
+    bool requestsCanBeAbandoned() const noexcept override {
+        return mEngine.requestsCanBeAbandoned();
+    }
 
     /// Runs `job` on the request thread within the limit; rethrows what it throws.
     void request(const std::function<void()>& job);

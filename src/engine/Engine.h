@@ -124,6 +124,11 @@ public:
     /// way fails, and the next session starts a fresh engine. For an engine that stops
     /// answering.
     virtual void stop() noexcept = 0;
+    /// True when a request that stop() did not end may be given up and left on its thread: the
+    /// engine then sees to it that the request never returns to its caller. An engine that must
+    /// not be ended (a word processor the user has come to use) needs this; the others are
+    /// waited for.
+    virtual bool requestsCanBeAbandoned() const noexcept { return false; }
 };
 
 /// The size of the page picture that Range::copyAsPicture puts on the clipboard: the page's

@@ -41,4 +41,9 @@ void ModuleEngine::stop() noexcept {
         engine->stop();
 }
 
+bool ModuleEngine::requestsCanBeAbandoned() const noexcept {
+    const Engine* engine = mLoaded.load();
+    return engine && engine->requestsCanBeAbandoned();
+}
+
 } // namespace brindlecast::engine

@@ -32,6 +32,7 @@ public:
 
     std::unique_ptr<Application> createApplication() override;
     void stop() noexcept override;
+    bool requestsCanBeAbandoned() const noexcept override;
 
 private:
     QString mModulePath;
