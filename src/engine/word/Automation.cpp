@@ -1,5 +1,7 @@
 #include "Automation.h"
 
+#include "BusyWord.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -114,7 +116,8 @@ Dispatch& Dispatch::operator=(Dispatch other) noexcept {
 }
 
 void Dispatch::reset() noexcept {
-    if (IDispatch* object = std::exchange(mObject, nullptr))
+    // A release is a call into Word too; one left to the user is not called again.
+    if (IDispatch* object = std::exchange(mObject, nullptr); object && !CallsAbandoned())
         object->Release();
 }
 
@@ -149,15 +152,20 @@ Variant Dispatch::invoke(const wchar_t* name, unsigned short flags,
                          std::vector<NamedArgument>& named) const {
     if (!mObject)
         throw EngineError("Word's object is gone: the session has ended.");
+    if (CallsAbandoned())
+        throw EngineError(AbandonedWord);
     // The member's id and its named arguments' ids come from one lookup, as late binding does.
     std::vector<LPOLESTR> names{const_cast<LPOLESTR>(name)};
     for (const NamedArgument& argument : named)
         names.push_back(const_cast<LPOLESTR>(argument.name));
     std::vector<DISPID> ids(names.size());
-    HRESULT result = mObject->GetIDsOfNames(IID_NULL, names.data(), UINT(names.size()),
-                                            LOCALE_USER_DEFAULT, ids.data());
+    HRESULT result = RetryWhileBusy([&] {
+        return mObject->GetIDsOfNames(IID_NULL, names.data(), UINT(names.size()),
+                                      LOCALE_USER_DEFAULT, ids.data());
+    });
+    ParkIfAbandoned();
     if (FAILED(result))
-        throw AutomationError(result, memberName(name));
+        ThrowAutomationError(result, memberName(name));
 
     // Named arguments come first, then the positional ones from the last to the first.
     std::vector<VARIANTARG> arguments;
@@ -176,25 +184,34 @@ Variant Dispatch::invoke(const wchar_t* name, unsigned short flags,
     Variant value;
     EXCEPINFO exception{};
     UINT badArgument = 0;
-    result = mObject->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                             (flags & DISPATCH_PROPERTYPUT) ? nullptr : value.get(), &exception,
-                             &badArgument);
+    // A rejected call never ran, so it is made again as it was.
+    result = RetryWhileBusy([&] {
+        return mObject->Invoke(ids[0], IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                               (flags & DISPATCH_PROPERTYPUT) ? nullptr : value.get(), &exception,
+                               &badArgument);
+    });
+    ParkIfAbandoned();
     if (FAILED(result))
-        throw AutomationError(result, memberName(name), &exception);
+        ThrowAutomationError(result, memberName(name), &exception);
     return value;
 }
 
 std::vector<Dispatch> Dispatch::members() const {
     if (!mObject)
         throw EngineError("Word's object is gone: the session has ended.");
+    if (CallsAbandoned())
+        throw EngineError(AbandonedWord);
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     Variant enumerator;
     EXCEPINFO exception{};
-    HRESULT result = mObject->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
-                                     DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
-                                     enumerator.get(), &exception, nullptr);
+    HRESULT result = RetryWhileBusy([&] {
+        return mObject->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT,
+                               DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none, enumerator.get(),
+                               &exception, nullptr);
+    });
+    ParkIfAbandoned();
     if (FAILED(result))
-        throw AutomationError(result, QStringLiteral("_NewEnum"), &exception);
+        ThrowAutomationError(result, QStringLiteral("_NewEnum"), &exception);
     IUnknown* unknown = unknownOf(enumerator.value());
     IEnumVARIANT* walk = nullptr;
     if (!unknown ||
@@ -204,10 +221,11 @@ std::vector<Dispatch> Dispatch::members() const {
     for (;;) {
         Variant item;
         ULONG fetched = 0;
-        result = walk->Next(1, item.get(), &fetched);
+        result = RetryWhileBusy([&] { return walk->Next(1, item.get(), &fetched); });
+        ParkIfAbandoned();
         if (FAILED(result)) {
             walk->Release();
-            throw AutomationError(result, QStringLiteral("_NewEnum"));
+            ThrowAutomationError(result, QStringLiteral("_NewEnum"));
         }
         if (result != S_OK || fetched == 0)
             break;

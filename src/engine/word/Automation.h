@@ -87,15 +87,23 @@ private:
 /// The object a result holds; EngineError naming `member` when it holds none.
 Dispatch ObjectOf(const Variant& result, const wchar_t* member);
 
-/// A failed call as the user reads it: the server's own description when it gave one, else the
-/// system's message for `result`.
-EngineError AutomationError(long result, const QString& member, EXCEPINFO* exception = nullptr);
+/// Word, still running, said no to a call: a member, an argument or an object it refused.
+/// Some objects refuse what others take (a line's text frame), so a caller may go on.
+class WordRefusal : public EngineError {
+public:
+    using EngineError::EngineError;
+};
+
+/// Throws a failed call as the user reads it: the server's own description when it gave one,
+/// else the system's message for `result`; a WordRefusal unless Word is gone.
+[[noreturn]] void ThrowAutomationError(long result, const QString& member,
+                                       EXCEPINFO* exception = nullptr);
 
 /// The system's message for an HRESULT, with the number.
 QString SystemMessage(long result);
 
 /// COM for the calling thread as a single-threaded apartment, entered once per thread and left
-/// when the thread ends.
+/// when the thread ends, with the busy-Word message filter (BusyWord.h) in it.
 void EnterApartment();
 
 } // namespace brindlecast::engine::word

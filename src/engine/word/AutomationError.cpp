@@ -1,6 +1,8 @@
 // What a failed automation call tells the user, and the thread's apartment.
 #include "Automation.h"
 
+#include "BusyWord.h"
+
 #include <objbase.h>
 
 namespace brindlecast::engine::word {
@@ -46,7 +48,7 @@ QString SystemMessage(long result) {
                              : QStringLiteral("%1 (%2)").arg(message, number);
 }
 
-EngineError AutomationError(long result, const QString& member, EXCEPINFO* exception) {
+void ThrowAutomationError(long result, const QString& member, EXCEPINFO* exception) {
     if (result == DISP_E_EXCEPTION && exception) {
         if (exception->pfnDeferredFillIn)
             exception->pfnDeferredFillIn(exception);
@@ -55,17 +57,22 @@ EngineError AutomationError(long result, const QString& member, EXCEPINFO* excep
         takeBstr(exception->bstrHelpFile);
         // Word's own words, as its error box would put them.
         if (!description.isEmpty())
-            return EngineError(description.toStdString());
+            throw WordRefusal(description.toStdString());
         if (exception->scode)
             result = exception->scode;
     }
     if (serverGone(result))
-        return EngineError(QStringLiteral("Word stopped unexpectedly: %1.")
-                               .arg(SystemMessage(result))
-                               .toStdString());
-    return EngineError(QStringLiteral("Word's \"%1\" failed: %2.")
-                           .arg(member, SystemMessage(result))
-                           .toStdString());
+        throw EngineError(QStringLiteral("Word stopped unexpectedly: %1.")
+                              .arg(SystemMessage(result))
+                              .toStdString());
+    // Still rejected when the patience ran out: Word is there, only busy.
+    if (result == RPC_E_CALL_REJECTED || result == RPC_E_SERVERCALL_RETRYLATER)
+        throw EngineError(QStringLiteral("Word stayed busy and did not take \"%1\": %2.")
+                              .arg(member, SystemMessage(result))
+                              .toStdString());
+    throw WordRefusal(QStringLiteral("Word's \"%1\" failed: %2.")
+                          .arg(member, SystemMessage(result))
+                          .toStdString());
 }
 
 void EnterApartment() {
@@ -76,6 +83,7 @@ void EnterApartment() {
         throw EngineError(QStringLiteral("Automation cannot be used on this thread: %1.")
                               .arg(SystemMessage(apartment.entered))
                               .toStdString());
+    ListenToBusyWord();
 }
 
 } // namespace brindlecast::engine::word

@@ -1,5 +1,7 @@
 #include "Creation.h"
 
+#include "BusyWord.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -23,6 +25,10 @@ struct Handover {
 
 void create(const std::shared_ptr<Handover>& handover, CLSID clsid) {
     const HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (SUCCEEDED(entered)) {
+        NewSession();
+        ListenToBusyWord();
+    }
     IUnknown* unknown = nullptr;
     HRESULT result = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
                                       reinterpret_cast<void**>(&unknown));
@@ -44,6 +50,7 @@ void create(const std::shared_ptr<Handover>& handover, CLSID clsid) {
         handover->stream = nullptr;
     }
     lock.unlock();
+    StopListening();
     if (SUCCEEDED(entered))
         CoUninitialize();
 }

@@ -1,6 +1,9 @@
 #include "ProcessWatch.h"
 
+#include "BusyWord.h"
+
 #include <QFileInfo>
+#include <algorithm>
 #include <objbase.h>
 #include <tlhelp32.h>
 
@@ -52,11 +55,15 @@ ServerProcess::~ServerProcess() {
 }
 
 void ServerProcess::terminate() noexcept {
+    if (mLeftToUser)
+        return;
     for (HANDLE process : mHandles)
         TerminateProcess(process, 1);
 }
 
 void ServerProcess::endUnlessGone() noexcept {
+    if (mLeftToUser)
+        return;
     const ULONGLONG deadline = GetTickCount64() + 1000;
     for (HANDLE process : mHandles) {
         const ULONGLONG now = GetTickCount64();
@@ -64,6 +71,25 @@ void ServerProcess::endUnlessGone() noexcept {
             WAIT_TIMEOUT)
             TerminateProcess(process, 1);
     }
+}
+
+bool ServerProcess::showsWindow() const {
+    struct Search {
+        std::vector<unsigned long> ids;
+        bool found = false;
+    } search{ids(), false};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (IsWindowVisible(window) &&
+                std::find(search.ids.begin(), search.ids.end(), owner) != search.ids.end())
+                search.found = true;
+            return !search.found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 std::vector<unsigned long> ServerProcess::ids() const {
@@ -89,6 +115,7 @@ void ProcessWatch::creating(const QString& imageName) {
     mImage = imageName;
     mBefore = processesNamed(mImage);
     mCreating = true;
+    mLeftToUser = false;
     mCreationStopped = false;
 }
 
@@ -120,9 +147,19 @@ bool ProcessWatch::creationStopped() {
 
 void ProcessWatch::stop() noexcept {
     std::lock_guard lock(mMutex);
+    bool usersWord = false;
     for (const auto& live : mLive) {
-        if (const std::shared_ptr<ServerProcess> process = live.lock())
+        const std::shared_ptr<ServerProcess> process = live.lock();
+        if (process && (process->leftToUser() || process->showsWindow())) {
+            process->leaveToUser();
+            usersWord = true;
+        } else if (process) {
             process->terminate();
+        }
+    }
+    if (usersWord) {
+        AbandonPendingCalls();
+        mLeftToUser = true;
     }
     if (mCreating) {
         mCreationStopped = true;

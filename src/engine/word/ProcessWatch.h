@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -19,13 +20,22 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
+    /// Ends it, unless it was left to the user.
     void terminate() noexcept;
-    /// Gives it a second to end by itself, then ends it.
+    /// Gives it a second to end by itself, then ends it, unless it was left to the user.
     void endUnlessGone() noexcept;
     std::vector<unsigned long> ids() const;
 
+    /// A hidden Word shows no window; one that does is showing the user a document of theirs
+    /// (a user who starts Word while it runs may be handed it).
+    bool showsWindow() const;
+    /// From now on it is the user's: never ended by this program.
+    void leaveToUser() noexcept { mLeftToUser = true; }
+    bool leftToUser() const noexcept { return mLeftToUser; }
+
 private:
     std::vector<HANDLE> mHandles;
+    std::atomic<bool> mLeftToUser{false};
 };
 
 /// Finds the Words the engine starts. Word's Application object has no window handle to ask,
@@ -41,7 +51,11 @@ public:
     void creationFailed() noexcept;
     /// True once stop() was called during the creation under way.
     bool creationStopped();
-    /// Ends every live Word of this engine and whatever a creation under way has started.
+    /// True once stop() left a Word to the user and abandoned the calls waiting on it, until
+    /// the next creation.
+    bool leftWordToUser() const noexcept { return mLeftToUser; }
+    /// Ends every live Word of this engine and whatever a creation under way has started; a
+    /// Word that has become the user's is not ended, the calls waiting on it are abandoned.
     /// Callable from any thread.
     void stop() noexcept;
 
@@ -53,6 +67,7 @@ private:
     std::set<DWORD> mBefore;
     bool mCreating = false;
     bool mCreationStopped = false;
+    std::atomic<bool> mLeftToUser{false};
     std::vector<std::weak_ptr<ServerProcess>> mLive;
 };
 

@@ -36,6 +36,7 @@ Document& WordApplication::open(const QString& path, bool readOnly) {
     Dispatch document =
         readOnly ? documents.callObject(L"Open", file, {{L"ReadOnly", Variant::boolean(true)}})
                  : documents.callObject(L"Open", file);
+    ++mSession.openDocuments;
     mDocuments.push_back(std::make_unique<WordDocument>(mSession, std::move(document)));
     return *mDocuments.back();
 }
@@ -46,7 +47,8 @@ Range& WordApplication::selection() {
 }
 
 void WordApplication::setDisplayAlerts(bool displayAlerts) {
-    mApplication.put(L"DisplayAlerts", Variant::boolean(displayAlerts));
+    // A WdAlertLevel: wdAlertsNone 0, wdAlertsAll -1.
+    mApplication.put(L"DisplayAlerts", Variant::int32(displayAlerts ? -1 : 0));
 }
 
 Document& WordApplication::activeDocument() {
@@ -60,7 +62,15 @@ void WordApplication::quit() {
         return; // ended already
     mQuitTried = true;
     try {
-        mApplication.call(L"quit");
+        if (holdsOthersDocuments())
+            return leaveToUser();
+        // An add-in that changed Normal.dotm would make a hidden Word ask whether to save it,
+        // and wait for an answer nobody can give; a Word without one is no reason to stop.
+        try {
+            mApplication.object(L"NormalTemplate").put(L"Saved", Variant::boolean(true));
+        } catch (const WordRefusal&) {
+        }
+        mApplication.call(L"Quit", {}, {{L"SaveChanges", Variant::int16(DoNotSaveChanges)}});
     } catch (...) {
         // A Word that did not take its quit stays hidden and could be handed the next
         // document the user opens: it is ended once nothing of ours holds it any more.
@@ -71,6 +81,28 @@ void WordApplication::quit() {
         throw;
     }
     releaseAll();
+    mProcess.reset();
+}
+
+bool WordApplication::holdsOthersDocuments() {
+    return mApplication.object(L"Documents").get(L"Count").toInt() > mSession.openDocuments;
+}
+
+// The user was handed this Word while it ran and has a document open in it: only this
+// session's documents go, and the Word stays, shown, for the user.
+void WordApplication::leaveToUser() {
+    for (const auto& document : mDocuments) {
+        try {
+            if (document->isOpen())
+                document->closeWithoutSaving();
+        } catch (const WordRefusal&) {
+            // Closed already through another of our objects for the same document.
+        }
+    }
+    mApplication.put(L"Visible", Variant::boolean(true));
+    releaseAll();
+    if (mProcess)
+        mProcess->leaveToUser();
     mProcess.reset();
 }
 

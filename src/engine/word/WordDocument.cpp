@@ -87,7 +87,13 @@ void WordShape::release() noexcept {
 }
 
 bool WordShape::hasText() {
-    return mShape.object(L"TextFrame").get(L"HasText").toBool();
+    // Lines, pictures, groups and canvases may have no text frame Word will hand out: a shape
+    // without text, not a failed run.
+    try {
+        return mShape.object(L"TextFrame").get(L"HasText").toBool();
+    } catch (const WordRefusal&) {
+        return false;
+    }
 }
 
 Range& WordShape::textRange() {
@@ -128,13 +134,29 @@ Range& WordDocument::range() {
 
 void WordDocument::saveAs(const QString& path, SaveFormat format) {
     const Variant file = Variant::string(QDir::toNativeSeparators(path));
-    // The working document goes in Word's own default format, as the old SaveAs writes it; the
-    // other formats need SaveAs2 (Word 2010 on), which knows them.
+    if (format == SaveFormat::Pdf)
+        return exportPdf(file);
+    // A SaveAs without a format keeps the format of what was opened, and the look's template
+    // is opened itself: a .doc is asked for as a document, or it would be a template under a
+    // .doc name. The old SaveAs knows .doc; the other formats need SaveAs2 (Word 2010 on).
     if (format == SaveFormat::Doc)
-        mDocument.call(L"SaveAs", {file});
+        mDocument.call(L"SaveAs", {file}, {{L"FileFormat", Variant::int32(DocumentFormat)}});
     else
         mDocument.call(L"SaveAs2", {},
                        {{L"FileName", file}, {L"FileFormat", Variant::int32(int(format))}});
+}
+
+// SaveAs2's PDF leaves to Word's defaults what the newsletter's PDF promises: the title,
+// tags for screen readers, and fonts that cannot be embedded drawn rather than swapped.
+void WordDocument::exportPdf(const Variant& file) {
+    mDocument.call(L"ExportAsFixedFormat", {},
+                   {{L"OutputFileName", file},
+                    {L"ExportFormat", Variant::int32(ExportPdf)},
+                    {L"OpenAfterExport", Variant::boolean(false)},
+                    {L"OptimizeFor", Variant::int32(OptimizeForPrint)},
+                    {L"IncludeDocProps", Variant::boolean(true)},
+                    {L"DocStructureTags", Variant::boolean(true)},
+                    {L"BitmapMissingFonts", Variant::boolean(true)}});
 }
 
 void WordDocument::setTitle(const QString& title) {
@@ -142,17 +164,25 @@ void WordDocument::setTitle(const QString& title) {
     QString shown = title.left(WordTextLimit);
     if (shown.size() < title.size() && shown.back().isHighSurrogate())
         shown.chop(1);
-    mDocument.object(L"BuiltInDocumentProperties", {Variant::string(QStringLiteral("Title"))})
+    // BuiltInDocumentProperties takes no argument in Word's type library; VB's
+    // BuiltInDocumentProperties("Title") is its default member, Item, in disguise.
+    mDocument.object(L"BuiltInDocumentProperties")
+        .object(L"Item", {Variant::string(QStringLiteral("Title"))})
         .put(L"Value", Variant::string(shown));
 }
 
 void WordDocument::close() {
     mDocument.call(L"Close");
-    release();
+    closed();
 }
 
 void WordDocument::closeWithoutSaving() {
     mDocument.call(L"Close", {}, {{L"savechanges", Variant::int16(0)}});
+    closed();
+}
+
+void WordDocument::closed() {
+    --mSession.openDocuments;
     release();
 }
 

@@ -1,6 +1,7 @@
 #include "WordEngine.h"
 
 #include "Automation.h"
+#include "BusyWord.h"
 #include "Creation.h"
 #include "ProcessWatch.h"
 #include "WordObjects.h"
@@ -42,6 +43,8 @@ WordEngine::~WordEngine() = default;
 std::unique_ptr<Application> WordEngine::createApplication() {
     State& state = *mState;
     EnterApartment();
+    NewSession();
+    SetBusyPatience(state.options.busyPatience);
     CLSID clsid{};
     const std::wstring progId = state.options.progId.toStdWString();
     if (const HRESULT result = CLSIDFromProgID(progId.c_str(), &clsid); FAILED(result))
@@ -63,12 +66,20 @@ std::unique_ptr<Application> WordEngine::createApplication() {
         std::lock_guard lock(state.mutex);
         state.lastIds = process->ids();
     }
-    return std::make_unique<WordApplication>(Dispatch::adopt(application), std::move(process),
-                                             Session{state.clipboard, state.pictureSize});
+    auto session =
+        std::make_unique<WordApplication>(Dispatch::adopt(application), std::move(process),
+                                          Session{state.clipboard, state.pictureSize});
+    // Before anything is opened: a hidden Word must never wait on a question nobody sees.
+    session->setDisplayAlerts(false);
+    return session;
 }
 
 void WordEngine::stop() noexcept {
     mState->watch.stop();
+}
+
+bool WordEngine::requestsCanBeAbandoned() const noexcept {
+    return mState->watch.leftWordToUser();
 }
 
 std::vector<unsigned long> WordEngine::lastProcessIds() const {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "engine/DeadlineEngine.h"
 #include "engine/Engine.h"
 
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -18,6 +20,8 @@ namespace brindlecast::engine::word {
 struct WordEngineOptions {
     /// What is created; another name only to test a Word that is not there.
     QString progId = QStringLiteral("Word.Application");
+    /// How long a call that a busy Word rejects is tried again: a request's time limit.
+    std::chrono::milliseconds busyPatience = EngineTimeLimit(std::chrono::seconds(60));
 };
 
 /// An engine and its sessions serve one thread at a time, and every call of one session
@@ -33,8 +37,11 @@ public:
 
     /// Starts a new Word; EngineError with the system's reason when none can be started.
     std::unique_ptr<Application> createApplication() override;
-    /// Ends the Words of this engine's sessions, and one being started, at once.
+    /// Ends the Words of this engine's sessions, and one being started, at once; a Word the
+    /// user has come to use is left running, and the request waiting on it given up.
     void stop() noexcept override;
+    /// True once stop() left a Word to the user: the call waiting on it never comes back.
+    bool requestsCanBeAbandoned() const noexcept override;
 
     /// The process ids of the Word the last session started; empty before the first.
     std::vector<unsigned long> lastProcessIds() const;

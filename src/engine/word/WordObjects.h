@@ -22,6 +22,9 @@ class ServerProcess;
 struct Session {
     Clipboard& clipboard;
     PictureSize pictureSize;
+    /// The documents this session opened and has not closed: Word holding more than these
+    /// holds the user's too.
+    int openDocuments = 0;
 };
 
 class WordFind final : public Find {
@@ -95,6 +98,7 @@ class WordDocument final : public Document {
 public:
     WordDocument(Session& session, Dispatch document);
     void release() noexcept;
+    bool isOpen() const { return bool(mDocument); }
 
     std::vector<Range*> storyRanges() override;
     std::vector<Shape*> shapes() override;
@@ -106,6 +110,14 @@ public:
     void closeWithoutSaving() override;
 
 private:
+    /// WdSaveFormat's wdFormatDocument: Word 97-2003, whatever was opened.
+    static constexpr int DocumentFormat = 0;
+    /// WdExportFormat's wdExportFormatPDF and WdExportOptimizeFor's wdExportOptimizeForPrint.
+    static constexpr int ExportPdf = 17;
+    static constexpr int OptimizeForPrint = 0;
+    void exportPdf(const Variant& file);
+    void closed();
+
     Session& mSession;
     Dispatch mDocument;
     std::vector<std::unique_ptr<WordRange>> mStories;
@@ -130,7 +142,11 @@ public:
 private:
     /// MsoAutomationSecurity's msoAutomationSecurityForceDisable.
     static constexpr int MacrosForceDisabled = 3;
+    /// WdSaveOptions' wdDoNotSaveChanges.
+    static constexpr short DoNotSaveChanges = 0;
     void releaseAll() noexcept;
+    bool holdsOthersDocuments();
+    void leaveToUser();
 
     Session mSession;
     Dispatch mApplication;
