@@ -54,8 +54,13 @@ void ListRunner::prepareShared(EngineSlot& slot) {
     const auto value = [this](int index) {
         return DocumentValue(mJob.values.fields[size_t(index)]);
     };
-    MakeNewsletterFile(slot.engine, {templatePath, SharedFields, value, std::nullopt,
-                                     value(TitleField), sharedPath(), mJob.sharedFormat});
+    MakeNewsletterFile(slot.engine,
+                       {templatePath, SharedFields, value, std::nullopt, value(TitleField),
+                        sharedPath(), mJob.sharedFormat, [this](const QString& reason) {
+                            mConsole.error(QStringLiteral("the newsletters are made without "
+                                                          "a title: %1")
+                                               .arg(reason));
+                        }});
 }
 
 void ListRunner::work(EngineSlot& slot, bool first) {

@@ -104,9 +104,13 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
         WriteFreshFile(templatePath, source.bytes);
         const QString made =
             scratch.filePath(QStringLiteral("newsletter") + engine::SaveExtension(format));
-        MakeNewsletterFile(slot.engine, {templatePath, FieldSpan{}, value,
-                                         IssueDateText(values.issueDate.date()), value(TitleField),
-                                         made, format});
+        MakeNewsletterFile(
+            slot.engine,
+            {templatePath, FieldSpan{}, value, IssueDateText(values.issueDate.date()),
+             value(TitleField), made, format, [&](const QString& reason) {
+                 console.error(
+                     QStringLiteral("%1 is made without a title: %2").arg(options.output, reason));
+             }});
         SaveCopy(made, options.output);
     } catch (const std::exception& error) {
         console.error(QStringLiteral("%1 was not made: %2")

@@ -77,6 +77,9 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
         return outcome;
     }
 
+    // Where the engine saves: it holds the file open until the document is closed, so the
+    // folder goes only once the engine has quit.
+    std::optional<QTemporaryDir> scratch;
     std::unique_ptr<engine::Application> application;
     engine::Document* document = nullptr;
     bool ok = trap.step(60, [&] { application = mEngine.createApplication(); }) &&
@@ -85,10 +88,13 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     ok = ok && trap.step(80, [&] { StoryPass(*document, value); });
     ok = ok && trap.step(90, [&] { IssueDatePass(*application, issueDate()); });
     ok = ok && trap.step(100, [&] { ShapePass(*document, value, issueDate()); });
-    // The working document carries the title, so every format made from it later has it too.
-    ok = ok && trap.step(110, [&] { document->setTitle(value(TitleField)); });
+    // The working document carries the title, so every format made from it later has it too;
+    // a title that cannot be set is said, and the newsletter is made without it.
     if (ok)
-        outcome.workingDocument = saveWorkingDocument(trap, *document, outcome.documentLock);
+        trap.step(110, [&] { document->setTitle(value(TitleField)); });
+    if (ok)
+        outcome.workingDocument =
+            saveWorkingDocument(trap, *document, outcome.documentLock, scratch);
     if (ok && !outcome.workingDocument.isEmpty()) {
         trap.step(130, [&] { application->setDisplayAlerts(false); });
         trap.step(140, [&] { document->close(); });
@@ -102,6 +108,7 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
     }
     document = nullptr;
     quitQuietly(application);
+    scratch.reset();
     DeleteFileQuietly(templatePath);
 
     if (!outcome.workingDocument.isEmpty())
@@ -144,17 +151,18 @@ bool Generation::takeTurn(Trap& trap, FileLock& runLock) {
 }
 
 QString Generation::saveWorkingDocument(Trap& trap, engine::Document& document,
-                                        FileLock& documentLock) {
+                                        FileLock& documentLock,
+                                        std::optional<QTemporaryDir>& scratch) {
     QString path;
     trap.step(120, [&] {
         // The engine writes into a folder private to this run; the working document itself is
         // then created afresh by us, so nothing planted at its path is followed or reused.
-        QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-XXXXXX"));
-        if (!scratch.isValid())
+        scratch.emplace(TempFolder() + QStringLiteral("/brindlecast-XXXXXX"));
+        if (!scratch->isValid())
             throw std::runtime_error(QStringLiteral("Cannot create a working folder in %1")
                                          .arg(TempFolder())
                                          .toStdString());
-        const QString draft = scratch.filePath(QStringLiteral("newsletter.doc"));
+        const QString draft = scratch->filePath(QStringLiteral("newsletter.doc"));
         document.saveAs(draft);
         QFile saved(draft);
         if (!saved.open(QIODevice::ReadOnly))

@@ -5,8 +5,10 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QTemporaryDir>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace brindlecast {
 
@@ -69,7 +71,8 @@ private:
     /// Shows why and returns true when a value is too long to make a newsletter of.
     bool refuseOverlongValue(const GenerationInput& input);
     bool takeTurn(Trap& trap, FileLock& runLock);
-    QString saveWorkingDocument(Trap& trap, engine::Document& document, FileLock& documentLock);
+    QString saveWorkingDocument(Trap& trap, engine::Document& document, FileLock& documentLock,
+                                std::optional<QTemporaryDir>& scratch);
 
     engine::Engine& mEngine;
     MessageBoxes& mBoxes;

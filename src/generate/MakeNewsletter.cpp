@@ -14,8 +14,15 @@ void MakeNewsletterFile(engine::Engine& engine, const FillRound& round) {
         if (round.issueDate)
             IssueDatePass(*application, *round.issueDate);
         ShapePass(document, round.value, round.issueDate, round.fields);
-        if (round.title)
-            document.setTitle(*round.title);
+        // Only a label of the file: a newsletter without it is still the newsletter.
+        if (round.title) {
+            try {
+                document.setTitle(*round.title);
+            } catch (const engine::EngineError& error) {
+                if (round.titleNotSet)
+                    round.titleNotSet(QString::fromLocal8Bit(error.what()));
+            }
+        }
         document.saveAs(round.target, round.format);
         // Exported (a PDF) or half filled, the document still counts as changed, and Word, hidden,
         // would ask whether to save it as it quits, waiting for an answer nobody can give.

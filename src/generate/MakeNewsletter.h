@@ -29,6 +29,8 @@ struct FillRound {
     std::optional<QString> title;
     QString target;
     engine::SaveFormat format = engine::SaveFormat::Doc;
+    /// Told why, when the title cannot be set: the newsletter is then made without one.
+    std::function<void(const QString& reason)> titleNotSet = {};
 };
 
 /// Fills `round.source` through a session of `engine` as a generation run does (every story,
