@@ -79,6 +79,74 @@ std::shared_ptr<DocModel> loadSaved(const std::string& bytes) {
     return doc;
 }
 
+void put32(std::string& out, size_t at, unsigned long value) {
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+std::string bytes32(unsigned long value) {
+    std::string out(4, '\0');
+    put32(out, 0, value);
+    return out;
+}
+
+unsigned long crc32(const std::string& bytes) {
+    unsigned long crc = 0xFFFFFFFFul;
+    for (const unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320ul & (0ul - (crc & 1)));
+    }
+    return crc ^ 0xFFFFFFFFul;
+}
+
+// The saved document in the container its format has, so that a check of the file's kind and
+// its end (what a program does against a cut file) sees a whole one: one stored entry of a ZIP
+// archive, a compound file's sectors, or the body of a PDF.
+std::string zipped(const std::string& json) {
+    const std::string name = "standin.json";
+    const std::string common = std::string("\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00", 10) +
+                               bytes32(crc32(json)) + bytes32(json.size()) + bytes32(json.size()) +
+                               std::string("\x0C\x00\x00\x00", 4);
+    const std::string local = std::string("PK\x03\x04", 4) + common + name + json;
+    const std::string central =
+        std::string("PK\x01\x02\x14\x00", 6) + common + std::string(10, '\0') + bytes32(0) + name;
+    return local + central + std::string("PK\x05\x06\x00\x00\x00\x00\x01\x00\x01\x00", 12) +
+           bytes32(central.size()) + bytes32(local.size()) + std::string(2, '\0');
+}
+
+std::string compound(const std::string& json) {
+    constexpr size_t Sector = 512;
+    const size_t dataSectors = (json.size() + Sector - 1) / Sector;
+    std::string header(Sector, '\0');
+    header.replace(0, 8, CompoundFileMagic, 8);
+    header.replace(0x18, 8, std::string("\x3E\x00\x03\x00\xFE\xFF\x09\x00", 8));
+    header[0x20] = 6;
+    put32(header, 0x2C, 1);            // one allocation-table sector, sector 0
+    put32(header, 0x30, 0xFFFFFFFEul); // no directory: the stand-in reads its text itself
+    put32(header, 0x38, 4096);
+    put32(header, 0x3C, 0xFFFFFFFEul);
+    put32(header, 0x44, 0xFFFFFFFEul);
+    for (size_t at = 0x4C; at < Sector; at += 4)
+        put32(header, at, 0xFFFFFFFFul);
+    put32(header, 0x4C, 0);
+    std::string table(Sector, '\xFF');
+    put32(table, 0, 0xFFFFFFFDul);
+    for (size_t i = 1; i <= dataSectors; ++i)
+        put32(table, 4 * i, i == dataSectors ? 0xFFFFFFFEul : static_cast<unsigned long>(i + 1));
+    std::string data = json;
+    data.resize(dataSectors * Sector, '\0');
+    return header + table + data;
+}
+
+std::string contained(long fileFormat, const std::string& json) {
+    if (fileFormat == 17)
+        return "%PDF-1.7\n%" + json + "\n%%EOF\n";
+    if (fileFormat == 12 || fileFormat == 23)
+        return zipped(json);
+    return compound(json);
+}
+
 } // namespace
 
 std::shared_ptr<Span> Story::track(long start, long end) {
@@ -114,14 +182,15 @@ std::shared_ptr<DocModel> DocModel::open(const std::wstring& path, bool readOnly
                                   path + L")"};
     std::shared_ptr<DocModel> doc;
     try {
-        if (bytes.starts_with(SavedMagic))
-            doc = loadSaved(bytes);
+        // The saved text ends with the only line break outside its strings.
+        if (const size_t saved = bytes.find(SavedMagic); saved != std::string::npos)
+            doc = loadSaved(bytes.substr(saved, bytes.find("]}\n", saved) + 3 - saved));
         else if (bytes.starts_with(std::string(CompoundFileMagic, 8)))
             doc = builtIn();
         // Word tells a template by its contents; the stand-in, which has none, by its name.
         const size_t dot = path.find_last_of(L'.');
         const std::wstring extension = dot == std::wstring::npos ? L"" : path.substr(dot);
-        if (doc && !bytes.starts_with(SavedMagic) &&
+        if (doc && bytes.find(SavedMagic) == std::string::npos &&
             (sameName(extension.c_str(), L".dot") || sameName(extension.c_str(), L".dotx") ||
              sameName(extension.c_str(), L".dotm")))
             doc->fileFormat = TemplateFormat;
@@ -165,7 +234,7 @@ void DocModel::save(const std::wstring& target, long fileFormat,
                            : std::string(",\"hasText\":false")) +
                "}";
     out += "]}\n";
-    if (!writeFile(target, out))
+    if (!writeFile(target, contained(fileFormat, out)))
         throw WordError{5096, L"Word cannot save or create this file. Make sure that the disk "
                               L"you want to save the file on is not full, write-protected, or "
                               L"damaged.\r(" +

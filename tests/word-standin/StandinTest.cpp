@@ -141,8 +141,8 @@ void testSavedDocument(const Object& word, const std::wstring& folder) {
     CHECK(main.put(L"Text", Var::text(value)).hr == S_OK);
     const std::wstring saved = folder + L"\\tarvik12345678.doc";
     CHECK(doc.call(L"SaveAs", {{Var::text(saved)}}).hr == S_OK);
-    CHECK(readText(saved).starts_with(
-        L"{\"format\":\"brindlecast-word-standin\",\"version\":1,\"fileFormat\":0,"));
+    CHECK(contains(readText(saved),
+                   L"{\"format\":\"brindlecast-word-standin\",\"version\":1,\"fileFormat\":0,"));
     CHECK(doc.call(L"Close").hr == S_OK);
     const Object again = documents.call(L"Open", {{Var::text(saved)}}).object();
     CHECK(again.call(L"Range").object().get(L"Text").text() == value + L"\r");

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -63,6 +65,25 @@ private:
     QString mFolder;
     QByteArray mSaved;
 };
+
+/// Every way the stand-in can be as strict as Word, at once: a Word that rejects its first calls
+/// as busy, takes BuiltInDocumentProperties only in its own form, keeps a template's format on a
+/// bare SaveAs, fails a line's text frame, and has a Normal template an add-in changed.
+inline const QStringList StrictWord{"busy 3", "strict-properties", "strict-saveas", "strict-shapes",
+                                    "normal-template-changed"};
+
+/// The document the stand-in saved at `path`, out of the container of its format (a compound
+/// file, a ZIP archive or a PDF): its text ends with the only line break outside its strings.
+inline QJsonObject StandinSaved(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const qsizetype start = bytes.indexOf("{\"format\":\"brindlecast-word-standin\"");
+    const qsizetype end = bytes.indexOf("]}\n", start);
+    if (start < 0 || end < 0)
+        return {};
+    return QJsonDocument::fromJson(bytes.mid(start, end + 2 - start)).object();
+}
 
 /// Whether process `pid` still runs after giving it `graceMs` to end.
 inline bool ProcessRuns(unsigned long pid, DWORD graceMs = 2000) {

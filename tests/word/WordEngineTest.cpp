@@ -43,9 +43,7 @@ QString hostile(int length) {
 // The stand-in's saved document: each story's and each shape's text ("" for a shape without).
 struct Saved {
     explicit Saved(const QString& path) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+        const QJsonObject root = testing::StandinSaved(path);
         fileFormat = root["fileFormat"].toInt(-1);
         title = root["properties"].toObject()["Title"].toString();
         for (const auto& story : root["stories"].toArray())
@@ -209,9 +207,16 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
     ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
     ASSERT_TRUE(outcome.pictureMade);
 
-    // Each Word first has its macros switched off: a document's own never run.
-    QStringList expected{"Application.AutomationSecurity put I4:3", "Application.Documents get",
-                         "Documents.Open call BSTR ReadOnly=BOOL:true"};
+    // Each Word is told first that it may ask nothing, and has its macros switched off before
+    // it opens anything: a document's own never run.
+    const QStringList start{"Application.DisplayAlerts put I4:0",
+                            "Application.AutomationSecurity put I4:3", "Application.Documents get"};
+    // Quit only a Word that holds nothing of anyone else's, with nothing to ask about.
+    const QStringList quit{"Application.Documents get", "Documents.Count get",
+                           "Application.NormalTemplate get", "Template.Saved put BOOL:true",
+                           "Application.Quit call SaveChanges=I2:0"};
+    QStringList expected = start;
+    expected << "Documents.Open call BSTR ReadOnly=BOOL:true";
     for (int field = 0; field < FieldCount; ++field) {
         expected << "Document.StoryRanges get"
                  << "StoryRanges._NewEnum call";
@@ -231,21 +236,18 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
                      << "TextFrame.TextRange get"
                      << "Range.Find get" << shapeExecute;
     }
-    expected << "Document.BuiltInDocumentProperties get BSTR"
+    expected << "Document.BuiltInDocumentProperties get"
+             << "DocumentProperties.Item get BSTR"
              << "DocumentProperty.Value put BSTR"
-             << "Document.SaveAs call BSTR"
-             << "Application.DisplayAlerts put BOOL:false"
-             << "Document.Close call"
-             << "Application.Quit call";
+             << "Document.SaveAs call BSTR FileFormat=I4:0"
+             << "Application.DisplayAlerts put I4:0"
+             << "Document.Close call" << quit;
     // The picture, through a Word of its own.
-    expected << "Application.AutomationSecurity put I4:3"
-             << "Application.Documents get"
-             << "Documents.Open call BSTR"
+    expected << start << "Documents.Open call BSTR"
              << "Document.Range call"
              << "Range.CopyAsPicture call"
              << "Application.ActiveDocument get"
-             << "Document.Close call SaveChanges=I2:0"
-             << "Application.Quit call";
+             << "Document.Close call SaveChanges=I2:0" << quit;
 
     const QStringList calls = standin.calls();
     QStringList made;
@@ -265,8 +267,8 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
     EXPECT_EQ(calls.filter("* exit:"), QStringList(2, "* exit: after Quit"));
     EXPECT_EQ(standin.pids().size(), 2u);
     EXPECT_EQ(calls.filter("Documents.Open").join('\n').count("\\\\"), 2 * temp().count('/') + 2);
-    EXPECT_EQ(calls.filter("BuiltInDocumentProperties"),
-              QStringList{"Document.BuiltInDocumentProperties get BSTR:\"Title\" -> ok DISPATCH"});
+    EXPECT_EQ(calls.filter("Item get"),
+              QStringList{"DocumentProperties.Item get BSTR:\"Title\" -> ok DISPATCH"});
 }
 
 TEST_F(WordEngineTest, ANewsletterMadeWithoutAWindowLeavesWordNothingToAsk) {
@@ -278,6 +280,51 @@ TEST_F(WordEngineTest, ANewsletterMadeWithoutAWindowLeavesWordNothingToAsk) {
     // The stand-in notes with "!" every question a hidden Word would wait on for ever.
     EXPECT_EQ(standin.calls().filter(QRegularExpression("^! ")), QStringList());
     EXPECT_TRUE(standin.calls().contains("Document.Close call SaveChanges=I2:0 -> ok"));
+}
+
+// Word at its strictest, all at once: busy at first, its own form of every member, a line
+// without a text frame, an add-in's change to Normal.dotm. The start-up check, the window's run
+// and every format of the command line still go through, with nothing asked and nothing left.
+TEST_F(WordEngineTest, AWordAsStrictAsWordMakesEveryNewsletterAndLeavesNothingBehind) {
+    standin.play(testing::StrictWord);
+    EXPECT_TRUE(CheckWordInstalled(deadline, boxes, [] {}));
+    const GenerationOutcome outcome = generation.run(input());
+    ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
+    EXPECT_TRUE(outcome.pictureMade);
+    // A document, not the look's template under a .doc name.
+    EXPECT_EQ(Saved(outcome.workingDocument).fileFormat, 0);
+    EXPECT_EQ(Saved(outcome.workingDocument).title, "Value 0");
+
+    // The run removed TEMP's template.dot, the look it wrote there.
+    writeAll(templatePath, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+    const auto value = [this](int i) { return values[size_t(i)]; };
+    using engine::SaveFormat;
+    for (SaveFormat format :
+         {SaveFormat::Doc, SaveFormat::Docx, SaveFormat::Pdf, SaveFormat::Odt}) {
+        const QString made = root(QStringLiteral("news-%1").arg(int(format)));
+        QStringList told;
+        MakeNewsletterFile(deadline,
+                           {templatePath, FieldSpan{}, value, IssueDate, value(TitleField), made,
+                            format, [&](const QString& why) { told << why; }});
+        const Saved saved(made);
+        EXPECT_EQ(saved.fileFormat, int(format));
+        EXPECT_EQ(saved.title, "Value 0");
+        EXPECT_EQ(told, QStringList());
+        for (const QString& text : saved.texts())
+            EXPECT_FALSE(text.contains(FieldTag(1), Qt::CaseInsensitive)) << text.toStdString();
+    }
+    EXPECT_EQ(testing::StandinSaved(root("news-17"))["export"].toObject(),
+              QJsonObject({{"includeDocProps", true},
+                           {"docStructureTags", true},
+                           {"bitmapMissingFonts", true},
+                           {"optimizeFor", 0}}));
+
+    const QStringList calls = standin.calls();
+    EXPECT_EQ(calls.filter(QRegularExpression("^! ")), QStringList());
+    // Every Word turned its first calls away, and still quit when asked.
+    EXPECT_EQ(calls.filter("* busy: call 3 rejected").size(), standin.pids().size());
+    EXPECT_EQ(standin.exits(), QStringList(standin.pids().size(), "* exit: after Quit"));
+    EXPECT_EQ(QDir(temp()).entryList({"brindlecast-*"}, QDir::Dirs | QDir::Hidden), QStringList());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "engine/word/WordEngine.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/Generation.h"
+#include "generate/MakeNewsletter.h"
 #include "generate/WorkingFiles.h"
 #include "newsletter/FieldTable.h"
 #include "support/Isolated.h"
@@ -80,6 +81,16 @@ private:
     HWND mWindow;
 };
 
+// Ends the servers a test left to their user.
+void endServers(const std::vector<unsigned long>& pids) {
+    for (unsigned long pid : pids)
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid)) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+}
+
 // The time limit as a user shortens it, for the engine made after it.
 struct ShortTimeLimit {
     ShortTimeLimit() { qputenv("BRINDLECAST_ENGINE_TIMEOUT", "3"); }
@@ -89,9 +100,11 @@ struct ShortTimeLimit {
 class WordFaultsTest : public testing::Isolated {
 protected:
     WordFaultsTest() {
-        QFile dot(temp("template.dot"));
-        dot.open(QIODevice::WriteOnly);
-        dot.write("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+        for (const QString& path : {temp("template.dot"), look}) {
+            QFile dot(path);
+            dot.open(QIODevice::WriteOnly);
+            dot.write("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+        }
     }
 
     static GenerationInput input() {
@@ -107,6 +120,8 @@ protected:
     }
 
     ShortTimeLimit shortTimeLimit;
+    // A template of the command line's own: a window's run removes TEMP's template.dot.
+    QString look = root("look.dot");
     testing::Standin standin{root("standin")};
     PrivateClipboard clipboard;
     engine::word::WordEngine engine{clipboard};
@@ -164,6 +179,25 @@ TEST_F(WordFaultsTest, AFailingMemberShowsWordsOwnWordsOnceAndTheNextRunWorks) {
     EXPECT_TRUE(outcome.pictureMade);
 }
 
+TEST_F(WordFaultsTest, ATitleWordRefusesCostsNoNewsletter) {
+    standin.play({"fail DocumentProperty.Value The property is read-only."});
+    const GenerationOutcome outcome = generate();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(prompt().startsWith("The property is read-only.\r\n"
+                                    "in Plumvale2021/08/31.Form1.PushButton6_Click at line 110"))
+        << prompt().toStdString();
+    EXPECT_TRUE(QFile::exists(outcome.workingDocument));
+    EXPECT_TRUE(outcome.pictureMade);
+
+    QStringList told;
+    const auto value = [](int i) { return QStringLiteral("Value %1").arg(i); };
+    MakeNewsletterFile(deadline, {look, FieldSpan{}, value, QStringLiteral("today"), value(0),
+                                  root("news.pdf"), engine::SaveFormat::Pdf,
+                                  [&](const QString& why) { told << why; }});
+    EXPECT_EQ(told, QStringList{"The property is read-only."});
+    EXPECT_TRUE(QFile::exists(root("news.pdf")));
+}
+
 TEST_F(WordFaultsTest, AHangingWordIsEndedAtTheDeadlineAndTheNextRunStartsAFreshOne) {
     standin.play({"hang Document.SaveAs"});
     // From the moment Word stops answering, as the log shows it.
@@ -202,6 +236,44 @@ TEST_F(WordFaultsTest, AWordThatDoesNotFinishStartingIsEndedAtTheDeadline) {
     EXPECT_LT(timer.elapsed(), 3000 + 2000);
     ASSERT_EQ(standin.pids().size(), 1u);
     EXPECT_FALSE(testing::ProcessRuns(standin.pids()[0]));
+}
+
+// A user who starts Word while the hidden one runs may be handed it and open a letter there.
+// That Word is the user's from then on: never quit, never ended, whether the run finishes or
+// Word stops answering in the middle of it.
+TEST_F(WordFaultsTest, AWordTheUserOpenedALetterInIsNeitherQuitNorEnded) {
+    standin.play({"user-document"});
+    GenerationOutcome outcome = generate();
+    EXPECT_TRUE(boxes.shown.empty()) << prompt().toStdString();
+    EXPECT_TRUE(outcome.pictureMade);
+    const QStringList calls = standin.calls();
+    EXPECT_EQ(calls.filter("Application.Quit"), QStringList());
+    EXPECT_EQ(calls.filter("Application.Visible put BOOL:true -> ok").size(), 2);
+    ASSERT_EQ(standin.pids().size(), 2u);
+    for (unsigned long pid : standin.pids())
+        EXPECT_TRUE(testing::ProcessRuns(pid, 500));
+    endServers(standin.pids());
+    outcome = {}; // the preview's turn is over
+
+    standin.forget();
+    standin.play({"user-document", "hang Find.Execute"});
+    QElapsedTimer timer;
+    timer.start();
+    outcome = generate();
+    ASSERT_EQ(boxes.shown.size(), 1u) << prompt(1).toStdString();
+    EXPECT_TRUE(prompt().startsWith("The document engine did not answer within 3 seconds"))
+        << prompt().toStdString();
+    EXPECT_LT(timer.elapsed(), 3000 + 2000 + 3000);
+    ASSERT_EQ(standin.pids().size(), 1u);
+    EXPECT_TRUE(testing::ProcessRuns(standin.pids()[0], 500));
+    endServers(standin.pids());
+
+    // The run given up on never comes back; the next one gets a Word of its own.
+    outcome = {};
+    standin.play({});
+    outcome = generate();
+    EXPECT_TRUE(boxes.shown.empty()) << prompt().toStdString();
+    EXPECT_TRUE(outcome.pictureMade);
 }
 
 TEST_F(WordFaultsTest, TheUsersClipboardTextAndFilesSurviveThePicture) {
