@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <stdexcept>
 
 class QFileInfo;
 
@@ -39,5 +42,63 @@ QString TempFolder();
 /// exclusively, without following links, readable by its owner only. Throws std::runtime_error
 /// with a readable description when the file cannot be written completely.
 void WriteFreshFile(const QString& path, const QByteArray& bytes);
+
+/// Which file is at a path, whatever path leads to it: the device and inode on POSIX systems,
+/// the volume and file index on Windows.
+struct FileId {
+    quint64 volume = 0;
+    quint64 file = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+/// The file at `path`, links followed; none when nothing is there or it cannot be reached.
+std::optional<FileId> FileIdOf(const QString& path);
+
+/// True when `path` itself is a link: a symbolic link, or on Windows a reparse point that stands
+/// for another name (a symbolic link, a junction).
+bool IsLink(const QString& path);
+
+/// An input file read whole: a template, a recipient list, a values file.
+struct InputFile {
+    QByteArray bytes;
+    /// The file holds more than the limit asked for; `bytes` is then empty.
+    bool tooLarge = false;
+    FileId id;
+};
+
+/// Why an input file cannot be read; what() says why, for a message that names the file.
+class InputFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// Reads the input file at `path`, unless it holds more than `limit` bytes. Only a regular file
+/// is read, or a pipe another program has already opened to write into it (a shell's process
+/// substitution, "<(...)", or standard input); a named pipe, a device, a socket or a folder is
+/// refused at once ("it is not a regular file"), never waited on. Throws InputFileError.
+InputFile ReadInputFile(const QString& path, qint64 limit);
+
+/// A file that could not be put in place; what() says why. kind() tells a failure of the
+/// target's place, which every later file there would share (no room left on its disk, or its
+/// folder gone), from one of this file alone.
+class PlaceError : public std::runtime_error {
+public:
+    enum class Kind { ThisFile, NoRoom, FolderGone };
+    PlaceError(const QString& reason, Kind kind)
+        : std::runtime_error(reason.toStdString())
+        , mKind(kind) {}
+    Kind kind() const { return mKind; }
+
+private:
+    Kind mKind;
+};
+
+/// Puts a copy of the file `source` at `target`, whole or not at all: the bytes go to a new file
+/// beside the target, which takes the target's name only once it holds every byte and has been
+/// flushed to the disk. A link at `target` is refused, never replaced nor written through, and
+/// so is the file `untouchable` under any name. On failure the target is as it was, nothing is
+/// left beside it, and PlaceError says why.
+void PlaceCopy(const QString& source, const QString& target,
+               const std::optional<FileId>& untouchable = std::nullopt);
 
 } // namespace brindlecast

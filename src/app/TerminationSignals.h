@@ -11,4 +11,15 @@ namespace brindlecast {
 /// close. Needs a QCoreApplication.
 void QuitOnTerminationSignals(std::function<void()> quit);
 
+/// While one lives, those requests end the program at once, as if none were taken: for waits
+/// that nothing else would cut short and that leave nothing to clean up, such as reading an input
+/// from a pipe whose writer never ends.
+class EndAtOnceOnTerminationSignals {
+public:
+    EndAtOnceOnTerminationSignals();
+    ~EndAtOnceOnTerminationSignals();
+    EndAtOnceOnTerminationSignals(const EndAtOnceOnTerminationSignals&) = delete;
+    EndAtOnceOnTerminationSignals& operator=(const EndAtOnceOnTerminationSignals&) = delete;
+};
+
 } // namespace brindlecast

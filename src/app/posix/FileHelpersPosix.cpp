@@ -1,14 +1,17 @@
 // The file helpers on a POSIX system: what Qt's file classes cannot say or do exactly (a link
-// is something at a path; a file made for this run is made exclusively, never through a link).
+// is something at a path; a file made for this run is made exclusively, never through a link; an
+// input is read without waiting on a named pipe).
 #include "app/FileHelpers.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace brindlecast {
@@ -72,6 +75,79 @@ void WriteFreshFile(const QString& path, const QByteArray& bytes) {
         ::unlink(native.constData());
         throw writeError(path, error);
     }
+}
+
+namespace {
+
+// The file system of pipes made with pipe() (Linux's PIPEFS_MAGIC): what a shell's "<(...)" and
+// a piped standard input are, with a writer already at the other end.
+constexpr decltype(statfs::f_type) PipeFileSystem = 0x50495045;
+
+QString notRegular(mode_t mode) {
+    const char* what = S_ISFIFO(mode)                   ? "a named pipe"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                                                        : "something else";
+    return QStringLiteral("it is %1, not a regular file").arg(QLatin1String(what));
+}
+
+} // namespace
+
+InputFile ReadInputFile(const QString& path, qint64 limit) {
+    const auto failed = [&](int error) {
+        return InputFileError(QString::fromLocal8Bit(std::strerror(error)).toStdString());
+    };
+    // Without O_NONBLOCK, opening a named pipe waits for a writer, for ever if none comes.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw failed(errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw failed(errno);
+    if (S_ISDIR(st.st_mode))
+        throw InputFileError("it is a folder");
+    struct statfs fs {};
+    const bool pipe =
+        S_ISFIFO(st.st_mode) && ::fstatfs(fd, &fs) == 0 && fs.f_type == PipeFileSystem;
+    if (!S_ISREG(st.st_mode) && !pipe)
+        throw InputFileError(notRegular(st.st_mode).toStdString());
+    InputFile input;
+    input.id = {quint64(st.st_dev), quint64(st.st_ino)};
+    if (S_ISREG(st.st_mode) && st.st_size > limit) {
+        input.tooLarge = true;
+        return input;
+    }
+    // A pipe's bytes come as its writer makes them: wait for them.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QByteArray bytes(
+        qsizetype(std::min<qint64>(limit + 1, S_ISREG(st.st_mode) ? st.st_size + 1 : 1 << 16)),
+        Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > limit)
+                break;
+            bytes.resize(qsizetype(std::min<qint64>(limit + 1, qint64(got) * 2)));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw failed(errno);
+        if (n == 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    input.tooLarge = got > limit;
+    if (!input.tooLarge)
+        input.bytes = bytes;
+    return input;
 }
 
 } // namespace brindlecast

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
@@ -11,10 +12,22 @@ namespace brindlecast {
 
 namespace {
 int signalPipe[2] = {-1, -1};
+std::atomic<int> endAtOnce{0};
+std::atomic<int> received{0};
+
+// The signal's own default effect: it is blocked while its handler runs, and ends the program
+// as soon as the handler returns.
+void endNow(int signal) {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
 
 // Only async-signal-safe work here: one byte into the pipe, read on the event loop. The pipe
 // never blocks (a full one already says enough), and the interrupted code keeps its errno.
-void onSignal(int) {
+void onSignal(int signal) {
+    if (endAtOnce > 0)
+        return endNow(signal);
+    received = signal;
     const int savedErrno = errno;
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
@@ -38,6 +51,18 @@ void QuitOnTerminationSignals(std::function<void()> quit) {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+EndAtOnceOnTerminationSignals::EndAtOnceOnTerminationSignals() {
+    ++endAtOnce;
+    // A request that came just before is still waiting for the event loop, which this wait
+    // would keep from it.
+    if (const int signal = received; signal != 0)
+        endNow(signal);
+}
+
+EndAtOnceOnTerminationSignals::~EndAtOnceOnTerminationSignals() {
+    --endAtOnce;
 }
 
 } // namespace brindlecast

@@ -9,6 +9,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <atomic>
 #include <thread>
 #include <windows.h>
 
@@ -21,6 +22,8 @@ constexpr DWORD EndingPatience = 5000;
 constexpr wchar_t SessionWindowClass[] = L"Brindlecast session end";
 
 std::function<void()> quitFunction;
+std::atomic<int> endAtOnce{0};
+std::atomic<bool> received{false};
 
 // From any thread.
 void postQuit() {
@@ -35,6 +38,10 @@ void postQuit() {
 }
 
 BOOL WINAPI onConsoleEvent(DWORD event) {
+    // Not taken: the system's own handler ends the process.
+    if (endAtOnce > 0)
+        return FALSE;
+    received = true;
     postQuit();
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
         Sleep(EndingPatience);
@@ -106,6 +113,18 @@ void QuitOnTerminationSignals(std::function<void()> quit) {
         return true;
     }();
     (void)watching;
+}
+
+EndAtOnceOnTerminationSignals::EndAtOnceOnTerminationSignals() {
+    ++endAtOnce;
+    // A request that came just before is still waiting for the event loop, which this wait
+    // would keep from it.
+    if (received)
+        ExitProcess(STATUS_CONTROL_C_EXIT);
+}
+
+EndAtOnceOnTerminationSignals::~EndAtOnceOnTerminationSignals() {
+    --endAtOnce;
 }
 
 } // namespace brindlecast

@@ -1,6 +1,6 @@
-// The file helpers on Windows: nothing planted at a working file's path is written through or has
-// what it leads to removed, files of this run are their owner's alone, and a locked working
-// document can still be opened for editing, as Word does, and removed.
+// The file helpers on Windows: nothing planted at a working file's path or an output's is written
+// through or has what it leads to removed, files of this run are their owner's alone, and a
+// locked working document can still be opened for editing, as Word does, and removed.
 #include "RoomsTest.h"
 #include "app/FileHelpers.h"
 #include "app/FileLock.h"
@@ -88,6 +88,30 @@ TEST_F(PlantedLinkTest, IsNeverWrittenThroughNorWhatItLeadsToRemoved) {
         EXPECT_TRUE(FileExists(planted));
     }
     EXPECT_EQ(readAll(root("victim")), "keep me");
+}
+
+TEST_F(PlantedLinkTest, AnOutputNeverGoesThroughALinkNorOverTheTemplate) {
+    writeAll(root("victim"), "keep me");
+    writeAll(root("T.docx"), "the template");
+    writeAll(temp("made"), "the newsletter");
+    const std::optional<FileId> templateFile = FileIdOf(root("T.docx"));
+    ASSERT_TRUE(templateFile);
+    EXPECT_TRUE(failureOf([&] {
+                    PlaceCopy(temp("made"), root("./T.docx"), templateFile);
+                }).contains("the template"));
+    if (plant(root("victim"), root("link.doc"))) {
+        EXPECT_TRUE(IsLink(root("link.doc")));
+        EXPECT_TRUE(failureOf([&] { PlaceCopy(temp("made"), root("link.doc")); }).contains("link"));
+    }
+    EXPECT_EQ(readAll(root("victim")), "keep me");
+    EXPECT_EQ(readAll(root("T.docx")), "the template");
+    PlaceCopy(temp("made"), root("news.doc"), templateFile);
+    EXPECT_EQ(readAll(root("news.doc")), "the newsletter");
+    // Inputs: a device or a folder is refused, never waited on.
+    for (const QString& input : {QStringLiteral("NUL"), root()})
+        EXPECT_FALSE(failureOf([&] { ReadInputFile(input, 100); }).isEmpty())
+            << input.toStdString();
+    EXPECT_EQ(ReadInputFile(root("T.docx"), 100).bytes, "the template");
 }
 
 using FilesTest = Isolated;
