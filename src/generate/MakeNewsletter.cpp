@@ -1,6 +1,9 @@
 #include "MakeNewsletter.h"
 
+#include "WholeDocument.h"
+
 #include <memory>
+#include <stdexcept>
 
 namespace brindlecast {
 
@@ -42,6 +45,11 @@ void MakeNewsletterFile(engine::Engine& engine, const FillRound& round) {
         }
         throw;
     }
+    // An engine whose disk is full may leave the file cut short or empty without a word.
+    if (const QString why = WhyNotWhole(round.target, round.format); !why.isEmpty())
+        throw std::runtime_error(QStringLiteral("the document engine's file %1 is not whole: %2")
+                                     .arg(round.target, why)
+                                     .toStdString());
 }
 
 } // namespace brindlecast

@@ -35,7 +35,8 @@ struct FillRound {
 
 /// Fills `round.source` through a session of `engine` as a generation run does (every story,
 /// the issue date through the main text, then every shape) and saves the result at
-/// `round.target`. The session is quit whatever happens; throws what the engine throws.
+/// `round.target`. The session is quit whatever happens; throws what the engine throws, and
+/// std::runtime_error when the file the engine saved is not a whole document (see WhyNotWhole).
 void MakeNewsletterFile(engine::Engine& engine, const FillRound& round);
 
 } // namespace brindlecast

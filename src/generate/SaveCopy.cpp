@@ -5,8 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <memory>
 #include <stdexcept>
@@ -21,48 +19,18 @@ namespace {
                     kind);
 }
 
-// A failure to write into the target's folder: that folder gone, or its disk full, concern
-// every file that would go there after this one.
-[[noreturn]] void failWriting(const QString& target, const QSaveFile& out, qint64 needed) {
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!QFileInfo(folder).isDir())
-        fail(target, QStringLiteral("its folder %1 is gone").arg(folder),
-             SaveError::Kind::FolderGone);
-    // A full disk does not always say so: a write that finds no room when the file is flushed
-    // can read "Unknown error".
-    const QStorageInfo storage(folder);
-    if (out.error() == QFileDevice::ResourceError ||
-        (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < needed))
-        fail(target, QStringLiteral("no space is left on its disk"), SaveError::Kind::NoRoom);
-    fail(target, out.errorString());
-}
-
 } // namespace
 
-void SaveCopy(const QString& source, const QString& target) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        fail(target, QStringLiteral("the working document %1 cannot be read (%2)")
-                         .arg(source, in.errorString()));
-    QSaveFile out(target);
-    // Only ever a complete replacement: never fall back to writing over the target in place.
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        failWriting(target, out, in.size());
-    constexpr qint64 ChunkSize = 1 << 16;
-    QByteArray chunk(ChunkSize, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(chunk.data(), ChunkSize);
-        if (got < 0)
-            fail(target, QStringLiteral("the working document %1 cannot be read (%2)")
-                             .arg(source, in.errorString()));
-        if (got == 0)
-            break;
-        if (out.write(chunk.constData(), got) != got)
-            failWriting(target, out, in.size());
+void SaveCopy(const QString& source, const QString& target,
+              const std::optional<FileId>& untouchable) {
+    // No newsletter is empty: a full disk can leave one so without the engine saying a word.
+    if (const QFileInfo made(source); made.isFile() && made.size() == 0)
+        fail(target, QStringLiteral("the document made for it, %1, is empty").arg(source));
+    try {
+        PlaceCopy(source, target, untouchable);
+    } catch (const PlaceError& error) {
+        fail(target, QString::fromLocal8Bit(error.what()), error.kind());
     }
-    if (!out.commit())
-        failWriting(target, out, in.size());
 }
 
 namespace {

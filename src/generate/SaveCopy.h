@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/FileHelpers.h"
 #include "engine/Engine.h"
 
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -12,7 +14,7 @@ namespace brindlecast {
 /// left on its disk, or its folder gone), from one of this file alone.
 class SaveError : public std::runtime_error {
 public:
-    enum class Kind { ThisFile, NoRoom, FolderGone };
+    using Kind = PlaceError::Kind;
     SaveError(const QString& message, Kind kind)
         : std::runtime_error(message.toStdString())
         , mKind(kind) {}
@@ -22,11 +24,11 @@ private:
     Kind mKind;
 };
 
-/// Copies `source` to `target` byte for byte without ever leaving `target` half written: the
-/// bytes go to a temporary file beside the target, which replaces the target only when it is
-/// complete. On failure the target is as it was, the temporary file is gone, and SaveError says
-/// why.
-void SaveCopy(const QString& source, const QString& target);
+/// Copies `source` to `target` byte for byte without ever leaving `target` half written, as
+/// PlaceCopy does: never through or in place of a link, never over the file `untouchable`, and
+/// never from an empty source. On failure the target is as it was, and SaveError says why.
+void SaveCopy(const QString& source, const QString& target,
+              const std::optional<FileId>& untouchable = std::nullopt);
 
 /// Writes the working document to `target` in `format`: a session of `engine` opens it
 /// read-only and stores it into a scratch folder private to this call, and the result reaches
