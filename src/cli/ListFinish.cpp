@@ -6,7 +6,9 @@
 #include "app/ProgramEnd.h"
 #include "generate/Generation.h"
 #include "generate/SaveCopy.h"
+#include "generate/WholeDocument.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <algorithm>
@@ -33,8 +35,19 @@ int ListRunner::combine() {
                            .arg(mJob.combined, QString::fromLocal8Bit(error.what())));
         return SomeFailed;
     }
+    // Waited for in steps: a termination signal reaches the program through its event queue,
+    // and a long join must not keep it from ending.
+    while (qpdf.state() != QProcess::NotRunning && !qpdf.waitForFinished(100)) {
+        QCoreApplication::processEvents();
+        if (ProgramEnding()) {
+            qpdf.kill();
+            qpdf.waitForFinished();
+            mConsole.error(QStringLiteral("stopped; %1 was not made").arg(mJob.combined));
+            return SomeFailed;
+        }
+    }
     // qpdf's exit code 3 means it succeeded with warnings.
-    if (!qpdf.waitForFinished(-1) || qpdf.exitStatus() != QProcess::NormalExit ||
+    if (qpdf.exitStatus() != QProcess::NormalExit ||
         (qpdf.exitCode() != 0 && qpdf.exitCode() != 3)) {
         mConsole.error(
             QStringLiteral("cannot join the pages into %1: %2")
@@ -42,7 +55,13 @@ int ListRunner::combine() {
         return SomeFailed;
     }
     try {
-        SaveCopy(joined, mJob.combined);
+        // qpdf may not notice a full disk: what it wrote must be a whole PDF.
+        if (const QString why = WhyNotWhole(joined, engine::SaveFormat::Pdf); !why.isEmpty())
+            throw SaveError(QStringLiteral("Cannot save the newsletter to %1: the joined pages "
+                                           "%2 are not whole: %3.")
+                                .arg(mJob.combined, joined, why),
+                            SaveError::Kind::ThisFile);
+        SaveCopy(joined, mJob.combined, mJob.templateFile);
     } catch (const std::exception& error) {
         mConsole.error(QString::fromLocal8Bit(error.what()));
         return SomeFailed;

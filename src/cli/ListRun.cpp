@@ -141,7 +141,7 @@ void ListRunner::makeOne(EngineSlot& slot, int index) {
                             IssueDateText(mJob.values.issueDate.date()), std::nullopt, made,
                             mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf});
         if (mJob.combined.isEmpty()) {
-            SaveCopy(made, RecipientOutput(mJob, index));
+            SaveCopy(made, RecipientOutput(mJob, index), mJob.templateFile);
             QFile::remove(made);
         }
         std::lock_guard lock(mMutex);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "MakeValues.h"
+#include "app/FileHelpers.h"
 #include "engine/Engine.h"
 #include "newsletter/Recipients.h"
 
 #include <QString>
+#include <optional>
 
 namespace brindlecast::cli {
 
@@ -28,6 +30,8 @@ struct ListJob {
     QString combined;
     /// How many engines work side by side.
     int engines = 1;
+    /// The user's template, which no output may replace.
+    std::optional<FileId> templateFile;
 };
 
 /// The file recipient `index` (0-based) of `job` goes to.

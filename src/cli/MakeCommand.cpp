@@ -7,11 +7,13 @@
 #include "TemplateSource.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
+#include "app/TerminationSignals.h"
 #include "engine/SaveFormats.h"
 #include "generate/Generation.h"
 #include "generate/ListFolders.h"
 #include "generate/MakeNewsletter.h"
 #include "generate/SaveCopy.h"
+#include "generate/WholeDocument.h"
 #include "newsletter/DateTexts.h"
 
 #include <QDir>
@@ -49,14 +51,35 @@ void refuseOverlong(const NewsletterValues& values, bool withRecipient) {
             OverlongValueMessage(*field, int(typed(*field).size())).replace("\r\n\r\n", " "));
 }
 
+// Why the output at `path` may be neither replaced nor kept, whatever is asked: it is a link
+// (replacing one would write where it leads, keeping one keeps another file), or the template.
+QString refusedOutput(const QString& path, const std::optional<FileId>& templateFile) {
+    if (IsLink(path))
+        return QStringLiteral("%1 is a symbolic link, and no output is written in place of a link "
+                              "or through it")
+            .arg(path);
+    if (templateFile && FileIdOf(path) == templateFile)
+        return QStringLiteral("%1 is the template, which is never changed").arg(path);
+    return {};
+}
+
 // True when the existing output is to be kept and nothing made.
-bool keepExisting(const QString& path, const MakeOptions& options, Console& console) {
+bool keepExisting(const QString& path, engine::SaveFormat format, const TemplateSource& source,
+                  const MakeOptions& options, Console& console) {
+    if (const QString refused = refusedOutput(path, source.file); !refused.isEmpty())
+        throw UsageError(QStringLiteral("%1; nothing was made").arg(refused));
     if (!FileExists(path) || options.force)
         return false;
     if (!options.skipExisting)
         throw UsageError(QStringLiteral("%1 exists; nothing was made (--force replaces it, "
                                         "--skip-existing keeps it)")
                              .arg(path));
+    // Kept only as a run finished it: a file cut short or empty (by a full disk, or by an
+    // earlier program that wrote in place) is made again.
+    if (const QString why = WhyNotWhole(path, format); !why.isEmpty()) {
+        console.remark(QStringLiteral("%1 is made again: %2").arg(path, why));
+        return false;
+    }
     console.summary(QStringLiteral("Kept %1: it exists already; nothing was made.").arg(path));
     return true;
 }
@@ -70,6 +93,24 @@ int enginesFor(int recipients) {
     return std::clamp(std::min(useful, QThread::idealThreadCount()), 1, MostEngines);
 }
 
+// The recipient list, read as the other inputs are: a pipe's writer is waited for, but a named
+// pipe or a device is refused at once.
+RecipientList readList(const QString& path) {
+    const EndAtOnceOnTerminationSignals atOnce;
+    InputFile input;
+    try {
+        input = ReadInputFile(path, MaxListBytes);
+    } catch (const InputFileError& error) {
+        throw RecipientListError(
+            QStringLiteral("cannot read %1: %2").arg(path, QString::fromLocal8Bit(error.what())));
+    }
+    if (input.tooLarge)
+        throw RecipientListError(QStringLiteral("%1 is larger than a list may be (%2 MiB)")
+                                     .arg(path)
+                                     .arg(MaxListBytes >> 20));
+    return ParseRecipients(input.bytes, QFileInfo(path).fileName());
+}
+
 int makeOne(const MakeOptions& options, const NewsletterValues& values,
             const TemplateSource& source, Console& console) {
     if (options.output.isEmpty())
@@ -77,7 +118,7 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
     if (!options.combined.isEmpty())
         throw UsageError(QStringLiteral("--combined goes with --recipients"));
     const engine::SaveFormat format = formatOf(options, options.output);
-    if (keepExisting(options.output, options, console))
+    if (keepExisting(options.output, format, source, options, console))
         return AllMade;
     refuseOverlong(values, true);
 
@@ -111,7 +152,7 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
                  console.error(
                      QStringLiteral("%1 is made without a title: %2").arg(options.output, reason));
              }});
-        SaveCopy(made, options.output);
+        SaveCopy(made, options.output, source.file);
     } catch (const std::exception& error) {
         console.error(QStringLiteral("%1 was not made: %2")
                           .arg(options.output, QString::fromLocal8Bit(error.what())));
@@ -125,7 +166,7 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
              const TemplateSource& source, Console& console) {
     ListJob job;
     try {
-        job.list = ReadRecipients(options.recipients);
+        job.list = readList(options.recipients);
     } catch (const RecipientListError& error) {
         throw UsageError(QStringLiteral("%1: %2; nothing was made")
                              .arg(options.recipients, QString::fromLocal8Bit(error.what())));
@@ -138,12 +179,13 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
     job.templateBytes = source.bytes;
     job.templateSuffix = source.suffix;
     job.sharedFormat = source.kind;
+    job.templateFile = source.file;
     job.engines = enginesFor(int(job.list.recipients.size()));
     if (!options.combined.isEmpty()) {
         if (formatOf(options, options.combined) != engine::SaveFormat::Pdf)
             throw UsageError(QStringLiteral("--combined makes a PDF: %1").arg(options.combined));
         job.combined = options.combined;
-        if (keepExisting(job.combined, options, console))
+        if (keepExisting(job.combined, engine::SaveFormat::Pdf, source, options, console))
             return AllMade;
         if (!QFileInfo(QFileInfo(job.combined).absolutePath()).isDir())
             throw UsageError(QStringLiteral("the folder of %1 does not exist").arg(job.combined));
@@ -165,13 +207,25 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
                     .arg(job.folder));
         if (!QDir().mkpath(job.folder))
             throw UsageError(QStringLiteral("the folder %1 cannot be made").arg(job.folder));
-        QStringList existing;
+        QStringList existing, notWhole;
         for (int index = 0; index < int(job.list.recipients.size()); ++index) {
-            if (FileExists(RecipientOutput(job, index))) {
-                existing << RecipientOutput(job, index);
+            const QString output = RecipientOutput(job, index);
+            if (!FileExists(output))
+                continue;
+            existing << output;
+            // What is refused is left to fail for its recipient, by name, with the reason.
+            if (!refusedOutput(output, job.templateFile).isEmpty())
+                continue;
+            if (options.skipExisting && !WhyNotWhole(output, job.format).isEmpty())
+                notWhole << output;
+            else
                 job.kept.push_back(index);
-            }
         }
+        if (!notWhole.isEmpty())
+            console.remark(QStringLiteral("%1 of the files there are cut short or empty (%2%3): "
+                                          "they are made again")
+                               .arg(notWhole.size())
+                               .arg(notWhole.first(), notWhole.size() > 1 ? ", ..." : ""));
         if (options.force)
             job.kept.clear();
         else if (!existing.isEmpty() && !options.skipExisting)
@@ -204,8 +258,16 @@ int RunMake(const MakeOptions& options) {
         if (options.force && options.skipExisting)
             throw UsageError(QStringLiteral("--force replaces what exists and --skip-existing "
                                             "keeps it: give one of them"));
-        const TemplateSource source = TemplateFor(options);
-        const NewsletterValues values = MakeValues(!options.noStored, options.sets, options.values);
+        std::optional<TemplateSource> read;
+        std::optional<NewsletterValues> typed;
+        {
+            // A pipe may keep its reader waiting for ever; nothing is made yet to clean up.
+            const EndAtOnceOnTerminationSignals atOnce;
+            read = TemplateFor(options);
+            typed = MakeValues(!options.noStored, options.sets, options.values);
+        }
+        const TemplateSource& source = *read;
+        const NewsletterValues& values = *typed;
         if (options.recipients.isEmpty())
             return makeOne(options, values, source, console);
         return makeList(options, values, source, console);

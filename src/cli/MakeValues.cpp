@@ -1,10 +1,10 @@
 #include "MakeValues.h"
 
+#include "app/FileHelpers.h"
 #include "app/Settings.h"
 #include "newsletter/DateTexts.h"
 #include "newsletter/JsonText.h"
 
-#include <QFile>
 #include <QJsonObject>
 
 namespace brindlecast::cli {
@@ -49,13 +49,17 @@ constexpr qint64 MaxValuesBytes = qint64(1) << 20;
 
 void applyFile(NewsletterValues& values, const QString& path) {
     const QString prefix = QStringLiteral("--values %1").arg(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UsageError(QStringLiteral("%1: cannot read it (%2)").arg(prefix, file.errorString()));
-    const QByteArray bytes = file.read(MaxValuesBytes + 1);
-    if (bytes.size() > MaxValuesBytes)
+    InputFile input;
+    try {
+        input = ReadInputFile(path, MaxValuesBytes);
+    } catch (const InputFileError& error) {
+        throw UsageError(QStringLiteral("%1: cannot read it (%2)")
+                             .arg(prefix, QString::fromLocal8Bit(error.what())));
+    }
+    if (input.tooLarge)
         throw UsageError(
             QStringLiteral("%1: larger than a values file may be (1 MiB)").arg(prefix));
+    const QByteArray& bytes = input.bytes;
     QJsonDocument document;
     try {
         document = ParseJsonText(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
