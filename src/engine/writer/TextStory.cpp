@@ -78,19 +78,22 @@ QString TextStory::readParagraph(const Reference<css::text::XText>& owner,
 }
 
 void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Paragraph>& into,
-                        bool exact) {
+                        bool exact, int table) {
     const Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY_THROW);
     const Reference<css::container::XEnumeration> elements = access->createEnumeration();
     keep(elements);
+    int tables = 0;
     while (elements->hasMoreElements()) {
         const css::uno::Any element = elements->nextElement();
         if (mKind == Kind::Writer) {
-            const Reference<css::text::XTextTable> table(element, UNO_QUERY);
-            if (table.is()) {
-                for (const OUString& name : table->getCellNames()) {
-                    const Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY);
+            const Reference<css::text::XTextTable> inner(element, UNO_QUERY);
+            if (inner.is()) {
+                // A table inside a cell belongs to the outer table.
+                const int number = table >= 0 ? table : tables++;
+                for (const OUString& name : inner->getCellNames()) {
+                    const Reference<css::text::XText> cell(inner->getCellByName(name), UNO_QUERY);
                     if (cell.is())
-                        collect(cell, into, exact);
+                        collect(cell, into, exact, number);
                 }
                 continue;
             }
@@ -102,7 +105,7 @@ void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Par
         into.push_back(
             {text, paragraph,
              EditedText(exact ? readParagraph(text, paragraph) : toQString(paragraph->getString())),
-             exact});
+             exact, table});
     }
 }
 
@@ -243,41 +246,55 @@ int TextStory::replace(const TextPattern& pattern, const QString* value, bool al
     return count;
 }
 
-QString TextStory::plainText() {
+// An object in a paragraph that holds no bracket cannot be inside a bracketed word.
+void TextStory::markObjectsNearBrackets(Paragraph& paragraph) {
+    if (!paragraph.exact && paragraph.text.text().contains(QLatin1Char('['))) {
+        paragraph.text = EditedText(readParagraph(paragraph.owner, paragraph.range));
+        paragraph.exact = true;
+    }
+}
+
+// With objects marked near brackets only, the kept copy serves: it is what the document holds
+// once the replacements are written, and a long text is read once for the text and its tables.
+QString TextStory::plainText(Objects objects) {
     requireOpen();
     flush();
-    std::vector<Paragraph> paragraphs;
-    collect(mText, paragraphs, true);
+    std::vector<Paragraph> fresh;
+    if (objects == Objects::Marked)
+        collect(mText, fresh, true);
+    else
+        load();
     QString text;
-    for (const Paragraph& paragraph : paragraphs)
+    for (Paragraph& paragraph : objects == Objects::Marked ? fresh : mParagraphs) {
+        if (objects == Objects::MarkedNearBrackets)
+            markObjectsNearBrackets(paragraph);
         text += paragraph.text.text() + QLatin1Char('\n');
+    }
     return text;
 }
 
-std::vector<QString> TextStory::tableTexts() {
+std::vector<QString> TextStory::tableTexts(Objects objects) {
     requireOpen();
     flush();
     std::vector<QString> tables;
     if (mKind != Kind::Writer)
         return tables;
-    const Reference<css::container::XEnumerationAccess> access(mText, UNO_QUERY_THROW);
-    const Reference<css::container::XEnumeration> elements = access->createEnumeration();
-    while (elements->hasMoreElements()) {
-        const Reference<css::text::XTextTable> table(elements->nextElement(), UNO_QUERY);
-        if (!table.is())
+    std::vector<Paragraph> fresh;
+    if (objects == Objects::Marked)
+        collect(mText, fresh, true);
+    else
+        load();
+    for (Paragraph& paragraph : objects == Objects::Marked ? fresh : mParagraphs) {
+        if (paragraph.table < 0)
             continue;
-        std::vector<Paragraph> paragraphs;
-        for (const OUString& name : table->getCellNames()) {
-            const Reference<css::text::XText> cell(table->getCellByName(name), UNO_QUERY);
-            if (cell.is())
-                collect(cell, paragraphs, true);
-        }
-        QString text;
-        for (const Paragraph& paragraph : paragraphs)
-            text += paragraph.text.text() + QLatin1Char('\n');
-        text.chop(1);
-        tables.push_back(text);
+        if (objects == Objects::MarkedNearBrackets)
+            markObjectsNearBrackets(paragraph);
+        if (size_t(paragraph.table) >= tables.size())
+            tables.resize(size_t(paragraph.table) + 1);
+        tables[size_t(paragraph.table)] += paragraph.text.text() + QLatin1Char('\n');
     }
+    for (QString& table : tables)
+        table.chop(1);
     return tables;
 }
 

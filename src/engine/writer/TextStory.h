@@ -33,12 +33,21 @@ public:
     /// Writes the replacements made so far into the document.
     void flush();
 
-    /// The text as it is now, read afresh: paragraphs end with '\n', objects are
-    /// ObjectCharacter, a table's cells follow one another.
-    QString plainText();
+    /// How a text shows a paragraph's objects (fields, note marks, anchored
+    /// objects).
+    enum class Objects {
+        Marked, ///< as ObjectCharacter
+        /// As ObjectCharacter in a paragraph that holds a '[', elsewhere as their own text: a
+        /// paragraph's string is one call, its objects are found portion by portion, and a long
+        /// document has many paragraphs and very many portions.
+        MarkedNearBrackets,
+    };
 
-    /// The text of each table of this text, read afresh, in order, as plainText() shows it.
-    std::vector<QString> tableTexts();
+    /// The text as it is now: paragraphs end with '\n', a table's cells follow one another.
+    QString plainText(Objects objects = Objects::Marked);
+
+    /// The text of each table of this text, in order, as plainText() shows it.
+    std::vector<QString> tableTexts(Objects objects = Objects::Marked);
 
     /// True when the text is not empty.
     bool hasText();
@@ -54,14 +63,16 @@ private:
         // The paragraph's string only, until a find text may be in it: reading it portion by
         // portion, so that fields and other objects count as one position, costs more calls.
         bool exact = false;
+        int table = -1; // the number of the text's own table that holds it
     };
 
     void requireOpen() const;
     bool mayHold(const TextPattern& pattern);
     void load();
     void collect(const css::uno::Reference<css::text::XText>& text, std::vector<Paragraph>& into,
-                 bool exact);
+                 bool exact, int table = -1);
     bool readIfItMayHold(Paragraph& paragraph, const TextPattern& pattern);
+    void markObjectsNearBrackets(Paragraph& paragraph);
     QString readParagraph(const css::uno::Reference<css::text::XText>& owner,
                           const css::uno::Reference<css::text::XTextRange>& paragraph);
     int replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern, const QString& value,

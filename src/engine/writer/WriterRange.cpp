@@ -52,9 +52,11 @@ void WriterRange::copyAsPicture() {
     mDocument.copyFirstPageAsPicture();
 }
 
+// Objects show as ObjectCharacter where a bracketed word may be, which a check of a template's
+// bracketed words looks at; elsewhere as their own text, as Word's Range.Text shows them.
 QString WriterRange::text() {
     try {
-        QString text = mStory->plainText();
+        QString text = mStory->plainText(TextStory::Objects::MarkedNearBrackets);
         text.chop(1); // the last paragraph's end separates nothing
         return text;
     } catch (...) {
@@ -64,7 +66,7 @@ QString WriterRange::text() {
 
 std::vector<QString> WriterRange::tableTexts() {
     try {
-        return mStory->tableTexts();
+        return mStory->tableTexts(TextStory::Objects::MarkedNearBrackets);
     } catch (...) {
         throw mDocument.session().error(QStringLiteral("The tables could not be read."));
     }
