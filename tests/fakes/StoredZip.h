@@ -7,7 +7,7 @@
 namespace brindlecast::fakes {
 
 /// A ZIP archive of `entries` (name, bytes), stored without compression, as small tools write
-/// them. Its checksums are zero: what reads it here only looks at names and bytes.
+/// them, with their checksums, so that the document engine takes it too.
 inline QByteArray StoredZip(const std::vector<std::pair<QByteArray, QByteArray>>& entries) {
     const auto le = [](QByteArray& to, quint32 value, int bytes) {
         for (int i = 0; i < bytes; ++i)
@@ -18,11 +18,17 @@ inline QByteArray StoredZip(const std::vector<std::pair<QByteArray, QByteArray>>
         // Clang 14 does not let a lambda take structured bindings.
         const QByteArray& name = entry.first;
         const QByteArray& data = entry.second;
+        quint32 crc = 0xFFFFFFFF;
+        for (const char byte : data) {
+            crc ^= quint8(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+        }
         const auto header = [&](QByteArray& to, quint32 signature, bool central) {
             le(to, signature, 4);
             le(to, 20, central ? 4 : 2); // made by and needed, or needed alone
             le(to, 0, 8);                // flags, stored, time, date
-            le(to, 0, 4);                // checksum
+            le(to, ~crc, 4);
             le(to, quint32(data.size()), 4);
             le(to, quint32(data.size()), 4);
             le(to, quint32(name.size()), 2);

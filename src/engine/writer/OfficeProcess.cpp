@@ -1,6 +1,7 @@
 #include "OfficeProcess.h"
 
 #include "EngineFolders.h"
+#include "FileGate.h"
 #include "OfficeSafety.h"
 #include "UnoSupport.h"
 #include "engine/Engine.h"
@@ -142,6 +143,11 @@ std::shared_ptr<OfficeProcess> OfficeProcess::start(const OfficeStart& how,
     launch();
     try {
         office->openBridge(local, office->connectWithRetry(how, local, pipeName, launch));
+        // The office's own files: its installation (the program's folder and those beside it)
+        // and its private folder.
+        office->mGate = std::make_unique<FileGate>(
+            office->mContext,
+            QStringList{QFileInfo(program.absolutePath()).absolutePath(), how.folder});
     } catch (...) {
         const EngineError error =
             currentEngineError(QStringLiteral("The document engine could not be reached."),
@@ -211,6 +217,12 @@ void OfficeProcess::openBridge(const LocalContext& local,
 
 OfficeProcess::~OfficeProcess() {
     shutDown();
+}
+
+FileGate::Pass OfficeProcess::allowFile(const QString& path, FileGate::Scope scope) {
+    if (!mGate)
+        throw EngineError("The document engine is not running.");
+    return mGate->allow(path, scope);
 }
 
 // A reaped process's id may soon belong to another process: nobody may signal it any more.

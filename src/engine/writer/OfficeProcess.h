@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileGate.h"
 #include "OfficeLaunch.h"
 
 #include <QString>
@@ -41,6 +42,10 @@ public:
     const css::uno::Reference<css::frame::XDesktop2>& desktop() const { return mDesktop; }
     const css::uno::Reference<css::uno::XComponentContext>& context() const { return mContext; }
 
+    /// Lets the office use the file at `path` while the pass lives: nothing outside its own
+    /// folders is open to it otherwise.
+    FileGate::Pass allowFile(const QString& path, FileGate::Scope scope = FileGate::Scope::File);
+
     /// False once the bridge is gone or the process has ended.
     bool alive();
 
@@ -75,6 +80,7 @@ private:
     css::uno::Reference<css::lang::XComponent> mBridge;
     css::uno::Reference<css::uno::XComponentContext> mContext;
     css::uno::Reference<css::frame::XDesktop2> mDesktop;
+    std::unique_ptr<FileGate> mGate;
     std::shared_ptr<std::atomic<bool>> mBridgeDisposed = std::make_shared<std::atomic<bool>>(false);
 };
 

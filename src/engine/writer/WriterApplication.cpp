@@ -29,7 +29,9 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
         throw EngineError(failure.toStdString());
     Reference<css::lang::XComponent> component;
     const auto questions = std::make_shared<OpenQuestions>();
+    FileGate::Pass pass;
     try {
+        pass = mSession.office->allowFile(path);
         const Reference<css::frame::XComponentLoader> loader(mSession.office->desktop(),
                                                              UNO_QUERY_THROW);
         // The template itself opens, not a new document made from it; its macros never run,
@@ -57,7 +59,8 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
     }
     if (!component.is())
         throw EngineError(failure.toStdString());
-    mDocuments.push_back(std::make_unique<WriterDocument>(mSession, component, path));
+    mDocuments.push_back(
+        std::make_unique<WriterDocument>(mSession, component, path, std::move(pass)));
     try {
         mDocuments.back()->holdLayout();
     } catch (...) {

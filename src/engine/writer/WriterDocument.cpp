@@ -19,10 +19,12 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 WriterDocument::WriterDocument(const SessionContext& session,
-                               Reference<css::lang::XComponent> component, QString path)
+                               Reference<css::lang::XComponent> component, QString path,
+                               FileGate::Pass pass)
     : mSession(session)
     , mComponent(std::move(component))
-    , mPath(std::move(path)) {}
+    , mPath(std::move(path))
+    , mPass(std::move(pass)) {}
 
 WriterDocument::~WriterDocument() {
     closeQuietly();
@@ -106,6 +108,8 @@ void WriterDocument::exportTo(const QString& path, const QString& filterName,
             property("FilterName", Any(toOUString(filterName))), property("Overwrite", Any(true))};
         arguments.insert(arguments.end(), more.begin(), more.end());
         const Reference<css::frame::XStorable> storable(mComponent, UNO_QUERY_THROW);
+        const FileGate::Pass pass =
+            mSession.office->allowFile(path, FileGate::Scope::FileAndFolder);
         storable->storeToURL(fileUrl(path), Sequence<css::beans::PropertyValue>(
                                                 arguments.data(), sal_Int32(arguments.size())));
     } catch (...) {
@@ -157,6 +161,8 @@ void WriterDocument::closeQuietly() {
         story->release();
     const Reference<css::lang::XComponent> component = std::move(mComponent);
     mComponent.clear();
+    // Its file stays open to the office until the document has gone.
+    const FileGate::Pass pass = std::move(mPass);
     if (!mSession.engineAlive())
         return;
     try {

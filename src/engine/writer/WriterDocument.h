@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileGate.h"
 #include "TextStory.h"
 #include "engine/Engine.h"
 
@@ -112,8 +113,10 @@ private:
 
 class WriterDocument final : public Document {
 public:
+    /// `pass` lets the office read the document's file for as long as it is open.
     WriterDocument(const SessionContext& session,
-                   css::uno::Reference<css::lang::XComponent> component, QString path);
+                   css::uno::Reference<css::lang::XComponent> component, QString path,
+                   FileGate::Pass pass);
     ~WriterDocument() override;
 
     std::vector<Range*> storyRanges() override;
@@ -158,6 +161,7 @@ private:
     const SessionContext& mSession;
     css::uno::Reference<css::lang::XComponent> mComponent;
     QString mPath;
+    FileGate::Pass mPass;
     std::shared_ptr<TextStory> mMain;
     std::vector<std::shared_ptr<TextStory>> mStories; // every story made, released on close
     std::vector<std::unique_ptr<WriterRange>> mStoryRanges;

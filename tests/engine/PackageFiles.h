@@ -1,0 +1,52 @@
+#pragma once
+
+#include "fakes/StoredZip.h"
+
+#include <QByteArray>
+#include <QString>
+#include <utility>
+#include <vector>
+
+// Documents made byte by byte, for what the engine's own export would not write: links to files
+// outside it.
+namespace brindlecast::testing {
+
+using ZipParts = std::vector<std::pair<QByteArray, QByteArray>>;
+
+/// An OpenDocument text: `content`, `styles` and `meta` are the inner XML of the three parts'
+/// roots; `more` are further parts (pictures, Basic libraries), listed in the manifest.
+inline QByteArray OdtPackage(const QString& content, const QString& styles = {},
+                             const QString& meta = {}, const ZipParts& more = {}) {
+    const QByteArray start = R"(<?xml version="1.0" encoding="UTF-8"?><office:)";
+    const QByteArray namespaces =
+        R"( xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:xlink="http://www.w3.org/1999/xlink"
+ xmlns:meta="urn:oasis:names:tc:opendocument:xmlns:meta:1.0"
+ xmlns:script="urn:oasis:names:tc:opendocument:xmlns:script:1.0"
+ xmlns:ooo="http://openoffice.org/2004/office" office:version="1.3">)";
+    const auto part = [&](const QByteArray& root, const QString& inner) {
+        return start + root + namespaces + inner.toUtf8() + "</office:" + root + ">";
+    };
+    QByteArray manifest = R"(<?xml version="1.0" encoding="UTF-8"?><manifest:manifest
+ xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0" manifest:version="1.3">
+ <manifest:file-entry manifest:full-path="/"
+  manifest:media-type="application/vnd.oasis.opendocument.text"/>)";
+    ZipParts parts{{"mimetype", "application/vnd.oasis.opendocument.text"},
+                   {"content.xml", part("document-content", content)},
+                   {"styles.xml", part("document-styles", styles)},
+                   {"meta.xml", part("document-meta", "<office:meta>" + meta + "</office:meta>")}};
+    parts.insert(parts.end(), more.begin(), more.end());
+    for (auto part = parts.begin() + 1; part != parts.end(); ++part)
+        manifest += "<manifest:file-entry manifest:media-type=\"" +
+                    QByteArray(part->first.endsWith(".xml") ? "text/xml" : "") +
+                    "\" manifest:full-path=\"" + part->first + "\"/>";
+    parts.emplace_back("META-INF/manifest.xml", manifest + "</manifest:manifest>");
+    return fakes::StoredZip(parts);
+}
+
+} // namespace brindlecast::testing
