@@ -85,6 +85,15 @@ QString TemplateReportText(const TemplateReport& report) {
     return lines.join(QLatin1Char('\n'));
 }
 
+QString TemplateHeadline(const QString& path, const TemplateFile& file) {
+    QString line = QStringLiteral("%1: %2.").arg(path, DescribeTemplate(file));
+    if (!file.macros.isEmpty())
+        line += QStringLiteral("\nMacros: it holds %1. They never run, and no newsletter made "
+                               "from it carries them or any binding of an event to a macro.")
+                    .arg(file.macros);
+    return line;
+}
+
 int RunCheckTemplate(const QString& path) {
     Console console(false);
     TemplateFile file;
@@ -122,8 +131,7 @@ int RunCheckTemplate(const QString& path) {
                           .arg(path, QString::fromLocal8Bit(error.what())));
         return BadUsage;
     }
-    console.summary(QStringLiteral("%1: %2.\n").arg(path, DescribeTemplate(file)) +
-                    TemplateReportText(report));
+    console.summary(TemplateHeadline(path, file) + QLatin1Char('\n') + TemplateReportText(report));
     return report.clean() ? AllMade : SomeFailed;
 }
 

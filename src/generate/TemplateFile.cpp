@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <algorithm>
 
 namespace brindlecast {
@@ -59,6 +60,26 @@ void identifyCompound(TemplateFile& file) {
         locked(file.path);
     file.kind = TemplateKind::Word97;
     file.isTemplate = (flags & 0x0001) != 0;
+    // The project's own streams, in the Macros storage.
+    if (streamNamed(*streams, "_VBA_PROJECT") || streamNamed(*streams, "PROJECT"))
+        file.macros = QStringLiteral("a Word macro project");
+}
+
+// Macros are parts of their own in both kinds of ZIP file. Event bindings to macros outside the
+// file stand in compressed parts and go unseen here; they are taken out all the same.
+QString macrosIn(const std::vector<ZipEntry>& entries) {
+    QStringList found;
+    const auto holds = [&](auto test) { return std::any_of(entries.begin(), entries.end(), test); };
+    if (holds([](const ZipEntry& entry) {
+            return entry.name.endsWith(QLatin1String("vbaProject.bin"), Qt::CaseInsensitive);
+        }))
+        found << QStringLiteral("a Word macro project");
+    if (holds([](const ZipEntry& entry) { return entry.name.startsWith(QLatin1String("Basic/")); }))
+        found << QStringLiteral("Basic macros");
+    if (holds(
+            [](const ZipEntry& entry) { return entry.name.startsWith(QLatin1String("Scripts/")); }))
+        found << QStringLiteral("scripts");
+    return found.join(QStringLiteral(" and "));
 }
 
 void identifyZip(TemplateFile& file) {
@@ -69,6 +90,7 @@ void identifyZip(TemplateFile& file) {
         std::any_of(entries->begin(), entries->end(),
                     [](const ZipEntry& entry) { return entry.name.startsWith("word/"); })) {
         file.kind = TemplateKind::WordXml;
+        file.macros = macrosIn(*entries);
         return;
     }
     // The type of an OpenDocument package is its first entry, stored as it is.
@@ -92,6 +114,7 @@ void identifyZip(TemplateFile& file) {
     }
     file.kind = TemplateKind::OpenDocument;
     file.isTemplate = mimeType.endsWith("-template");
+    file.macros = macrosIn(*entries);
 }
 
 } // namespace

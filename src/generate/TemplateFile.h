@@ -26,6 +26,9 @@ struct TemplateFile {
     TemplateKind kind = TemplateKind::Word97;
     /// A template (.dot, .ott) rather than a document, as far as the file says.
     bool isTemplate = false;
+    /// The macros the file carries, for a person ("a Word macro project", "Basic macros");
+    /// empty when it shows none. They never run, and no newsletter made from it has them.
+    QString macros = {};
 };
 
 /// Reads the file at `path` and tells what it is. Refuses, with TemplateError, a file that

@@ -2,6 +2,7 @@
 // Flat ODF by the engine's own export, filled singly and for a list, and checked.
 #include "CommandTest.h"
 #include "engine/NewsletterTemplate.h"
+#include "engine/PackageFiles.h"
 #include "engine/writer/WriterEngine.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/StoredZip.h"
@@ -148,6 +149,17 @@ TEST_F(TemplateCommandTest, CheckTemplateTellsCleanMisspeltAndNoDocumentApart) {
     EXPECT_EQ(
         make({"--template", made("letterhead.odt"), "--look", "Classic", "--output", "y.doc"}).code,
         2);
+}
+
+TEST_F(TemplateCommandTest, CheckTemplateSaysTheMacrosAreNotPassedOn) {
+    writeAll(root("macros.docx"),
+             testing::DocxWithMacros("<w:p><w:r><w:t>[NLTitle]</w:t></w:r></w:p>", "project"));
+    const Outcome checked = run({"check-template", root("macros.docx")});
+    EXPECT_EQ(checked.code, 0) << checked.err.toStdString();
+    EXPECT_TRUE(checked.out.contains("\nMacros: it holds a Word macro project. They never run, "
+                                     "and no newsletter made from it carries them"))
+        << checked.out.toStdString();
+    EXPECT_FALSE(run({"check-template", made("letterhead.odt")}).out.contains("Macros:"));
 }
 
 } // namespace

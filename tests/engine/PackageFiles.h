@@ -8,7 +8,7 @@
 #include <vector>
 
 // Documents made byte by byte, for what the engine's own export would not write: links to files
-// outside it.
+// outside it, macros, which the engine takes out.
 namespace brindlecast::testing {
 
 using ZipParts = std::vector<std::pair<QByteArray, QByteArray>>;
@@ -47,6 +47,38 @@ inline QByteArray OdtPackage(const QString& content, const QString& styles = {},
                     "\" manifest:full-path=\"" + part->first + "\"/>";
     parts.emplace_back("META-INF/manifest.xml", manifest + "</manifest:manifest>");
     return fakes::StoredZip(parts);
+}
+
+/// A Word document with macros, as Word saves a .docm, under any name: `body` is the inner XML
+/// of its w:body, `project` its macro project (an OLE file).
+inline QByteArray DocxWithMacros(const QString& body, const QByteArray& project) {
+    const QByteArray start = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+    const QByteArray relations = "http://schemas.openxmlformats.org/package/2006/relationships";
+    const auto relation = [&](const QByteArray& type, const QByteArray& target) {
+        return start + "<Relationships xmlns=\"" + relations +
+               "\"><Relationship Id=\"rId1\" Type=\"" + type + "\" Target=\"" + target +
+               "\"/></Relationships>";
+    };
+    return fakes::StoredZip(
+        {{"[Content_Types].xml",
+          start + R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">
+<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>
+<Default Extension="xml" ContentType="application/xml"/>
+<Default Extension="bin" ContentType="application/vnd.ms-office.vbaProject"/>
+<Override PartName="/word/document.xml"
+ ContentType="application/vnd.ms-word.document.macroEnabled.main+xml"/></Types>)"},
+         {"_rels/.rels",
+          relation("http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                   "officeDocument",
+                   "word/document.xml")},
+         {"word/document.xml",
+          start +
+              R"(<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main"><w:body>)" +
+              body.toUtf8() + "</w:body></w:document>"},
+         {"word/_rels/document.xml.rels",
+          relation("http://schemas.microsoft.com/office/2006/relationships/vbaProject",
+                   "vbaProject.bin")},
+         {"word/vbaProject.bin", project}});
 }
 
 } // namespace brindlecast::testing

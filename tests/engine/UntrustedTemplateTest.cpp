@@ -197,7 +197,7 @@ TEST_F(UntrustedTemplateTest, NothingOutsideTheTemplateIsOpened) {
 }
 
 // Runs Main on every event a fill passes through: opening, storing, closing.
-QString macroScripts(const QString& marker) {
+QString macroListeners() {
     QString listeners;
     for (const char* event :
          {"dom:load", "office:load-finished", "office:view-created", "office:copy-to",
@@ -205,23 +205,55 @@ QString macroScripts(const QString& marker) {
         listeners += QStringLiteral(R"(<script:event-listener script:language="ooo:script"
  script:event-name="%1" xlink:href="vnd.sun.star.script:Standard.Module1.Main?language=Basic&amp;location=document"/>)")
                          .arg(QLatin1String(event));
+    return QStringLiteral("<office:event-listeners>%1</office:event-listeners>").arg(listeners);
+}
+
+QString macroCode(const QString& marker) {
+    return QStringLiteral("Sub Main\n  Open \"%1\" For Output As #1\n  Print #1, \"ran\"\n"
+                          "  Close #1\nEnd Sub\n")
+        .arg(marker)
+        .toHtmlEscaped();
+}
+
+// The macro in a Flat ODF document.
+QString macroScripts(const QString& marker) {
     return QStringLiteral(R"(<office:scripts><office:script script:language="ooo:Basic">
  <ooo:libraries><ooo:library-embedded ooo:name="Standard"><ooo:module ooo:name="Module1">
- <ooo:source-code>Sub Main
-  Open "%1" For Output As #1
-  Print #1, "ran"
-  Close #1
-End Sub
-</ooo:source-code></ooo:module></ooo:library-embedded></ooo:libraries></office:script>
- <office:event-listeners>%2</office:event-listeners></office:scripts>)")
-        .arg(marker, listeners);
+ <ooo:source-code>%1</ooo:source-code></ooo:module></ooo:library-embedded></ooo:libraries>
+ </office:script>%2</office:scripts>)")
+        .arg(macroCode(marker), macroListeners());
+}
+
+// The macro in an OpenDocument package, where its Basic library is a folder of its own.
+QByteArray macroOdt(const QString& marker) {
+    const QByteArray libraries = R"(<?xml version="1.0" encoding="UTF-8"?>
+<library:libraries xmlns:library="http://openoffice.org/2000/library" xmlns:xlink="http://www.w3.org/1999/xlink">
+ <library:library library:name="Standard" library:link="false"/></library:libraries>)";
+    const QByteArray library = R"(<?xml version="1.0" encoding="UTF-8"?>
+<library:library xmlns:library="http://openoffice.org/2000/library" library:name="Standard"
+ library:readonly="false" library:passwordprotected="false">
+ <library:element library:name="Module1"/></library:library>)";
+    const QByteArray module = R"(<?xml version="1.0" encoding="UTF-8"?>
+<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1"
+ script:language="StarBasic">)" +
+                              macroCode(marker).toUtf8() + "</script:module>";
+    return OdtPackage(QStringLiteral("<office:scripts>%1</office:scripts><office:body><office:text>"
+                                     "<text:p>[NLTITLE]</text:p></office:text></office:body>")
+                          .arg(macroListeners()),
+                      {}, {},
+                      {{"Basic/script-lc.xml", libraries},
+                       {"Basic/Standard/script-lb.xml", library},
+                       {"Basic/Standard/Module1.xml", module}});
 }
 
 TEST_F(UntrustedTemplateTest, AMacroThatRunsOnOpeningNeverRuns) {
     const QString marker = environment.root("marker");
-    const QString source = fodt("<text:p>[NLTITLE]</text:p>", macroScripts(marker));
-    const QStringList templates = make("macro", source, {{".odt", "writer8"}});
-    for (const QString& path : templates + QStringList{environment.root("macro.fodt")}) {
+    // The engine takes macros out of what it writes, so the templates are made by hand.
+    const QString flat = environment.root("macro.fodt");
+    writeFile(flat, fodt("<text:p>[NLTITLE]</text:p>", macroScripts(marker)).toUtf8());
+    const QStringList templates{environment.root("macro.odt")};
+    writeFile(templates[0], macroOdt(marker));
+    for (const QString& path : templates + QStringList{flat}) {
         fill(path, path + ".out.doc", SaveFormat::Doc);
         fill(path, path + ".pdf", SaveFormat::Pdf);
         EXPECT_TRUE(independentText(path + ".out.doc").contains("Harbor News"));
@@ -252,6 +284,28 @@ TEST_F(UntrustedTemplateTest, AMacroThatRunsOnOpeningNeverRuns) {
     EXPECT_TRUE(QFile::exists(marker)) << "the macro does not run even where macros may";
     office.kill();
     office.waitForFinished();
+}
+
+TEST_F(UntrustedTemplateTest, NoMacroGoesIntoANewsletter) {
+    // Any OLE file will do as the Word macro project: the engine keeps it as it is.
+    const QString project = make("project", fodt("<text:p/>"), {{".doc", "MS Word 97"}})[0];
+    const QStringList templates{environment.root("macros.docx"), environment.root("macros.odt")};
+    QFile projectFile(project);
+    ASSERT_TRUE(projectFile.open(QIODevice::ReadOnly));
+    writeFile(templates[0],
+              DocxWithMacros("<w:p><w:r><w:t>[NLTitle]</w:t></w:r></w:p>", projectFile.readAll()));
+    writeFile(templates[1], macroOdt(environment.root("marker")));
+    for (const QString& path : templates) {
+        for (const SaveFormat format : {SaveFormat::Docx, SaveFormat::Odt}) {
+            const QString made = path + (format == SaveFormat::Odt ? ".odt" : ".docx");
+            fill(path, made, format);
+            const QString parts =
+                toolOutput("unzip", {"-l", made}) + toolOutput("unzip", {"-p", made, "*.xml"});
+            ASSERT_TRUE(parts.contains("document")) << made.toStdString();
+            for (const char* macros : {"vbaProject", "macroEnabled", "Basic/", "script:event"})
+                EXPECT_FALSE(parts.contains(macros)) << macros << " in " << made.toStdString();
+        }
+    }
 }
 
 TEST_F(UntrustedTemplateTest, APasswordIsRefusedAtOnce) {

@@ -48,6 +48,18 @@ TEST_F(TemplateFileTest, TellsWhatIsNoTemplateBeforeAnyEngineSeesIt) {
                   "x", StoredZip({{"[Content_Types].xml", "<T/>"}, {"word/document.xml", ""}}))
                   .kind,
               TemplateKind::WordXml);
+    // Macros are told apart by the parts that hold them.
+    EXPECT_EQ(odt.macros, "");
+    EXPECT_EQ(IdentifyTemplate("x", StoredZip({{"mimetype", odfType},
+                                               {"content.xml", "<?xml?>"},
+                                               {"Basic/Standard/Module1.xml", "<m/>"}}))
+                  .macros,
+              "Basic macros");
+    EXPECT_EQ(IdentifyTemplate("x", StoredZip({{"[Content_Types].xml", "<T/>"},
+                                               {"word/document.xml", ""},
+                                               {"word/vbaProject.bin", "\xD0\xCF"}}))
+                  .macros,
+              "a Word macro project");
 }
 
 TEST_F(TemplateFileTest, ALooksTemplateIsAWordTemplateAndItsMangledHeadersAreRefusedSafely) {

@@ -44,6 +44,10 @@ void applySettings(const Reference<css::uno::XComponentContext>& context) {
          Any(true)},
         // Links (OLE, DDE, linked sections and text) are never updated: 2 is "never".
         {"/org.openoffice.Office.Writer/Content/Update", "Link", Any(sal_Int32(2))},
+        // A Word file's macro project is neither turned into Basic nor kept to be written back.
+        {"/org.openoffice.Office.Writer/Filter/Import/VBA", "Load", Any(false)},
+        {"/org.openoffice.Office.Writer/Filter/Import/VBA", "Save", Any(false)},
+        {"/org.openoffice.Office.Writer/Filter/Import/VBA", "Executable", Any(false)},
     };
     const Reference<css::lang::XMultiServiceFactory> provider =
         css::configuration::theDefaultProvider::get(context);

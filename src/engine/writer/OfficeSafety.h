@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <memory>
@@ -14,6 +15,12 @@ namespace brindlecast::engine::writer {
 /// reach no other place than local files (its network content providers are taken away).
 /// Throws EngineError when a setting cannot be made.
 void RestrictOffice(const css::uno::Reference<css::uno::XComponentContext>& context);
+
+/// Takes every macro out of the open `document`, and every binding of an event (of the
+/// document, its objects and its form controls) to one, so that nothing made of it carries
+/// them: its Basic and dialog libraries and the Word macro project it came with. Throws what
+/// the office throws.
+void StripMacros(const css::uno::Reference<css::lang::XComponent>& document);
 
 /// What the office asked while opening a document.
 struct OpenQuestions {

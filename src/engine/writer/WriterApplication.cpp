@@ -63,6 +63,8 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
         std::make_unique<WriterDocument>(mSession, component, path, std::move(pass)));
     try {
         mDocuments.back()->holdLayout();
+        // Whatever is made of the document goes to other people: without its macros.
+        StripMacros(component);
     } catch (...) {
         throw mSession.error(failure);
     }
