@@ -109,26 +109,35 @@ int RunCheckTemplate(const QString& path) {
     } catch (const std::exception& error) {
         if (ProgramEnding())
             return SomeFailed;
-        console.error(WordMissingAdvice(QString::fromLocal8Bit(error.what()))
-                          .replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        console.error(EngineStartFailure(QString::fromLocal8Bit(error.what())).message);
         return NoEngine;
     }
     // The engine reads a copy: a template is never changed on disk, not even by being opened.
     const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
-    TemplateReport report;
+    const QString copy = scratch.filePath(QStringLiteral("template") + TemplateSuffix(file));
     try {
         if (!scratch.isValid())
-            throw std::runtime_error(QStringLiteral("no working folder can be made in %1")
-                                         .arg(TempFolder())
+            throw std::runtime_error(QStringLiteral("no working folder can be made in %1 (%2)")
+                                         .arg(TempFolder(), scratch.errorString())
                                          .toStdString());
-        const QString copy = scratch.filePath(QStringLiteral("template") + TemplateSuffix(file));
         WriteFreshFile(copy, file.bytes);
+    } catch (const std::exception& error) {
+        const QString trouble = TempFolderTrouble();
+        console.error(trouble.isEmpty() ? QString::fromLocal8Bit(error.what()) : trouble);
+        return NoEngine;
+    }
+    TemplateReport report;
+    try {
         const auto application = slot.engine.createApplication();
         report = AnalyseTemplate(TemplateTexts(application->open(copy, true)));
         application->quit();
+    } catch (const engine::OpenError& error) {
+        console.error(QStringLiteral("%1 cannot be opened: %2").arg(path, error.reason()));
+        return BadUsage;
     } catch (const std::exception& error) {
+        // The engine names the copy it was given; the user knows the file by its own name.
         console.error(QStringLiteral("%1 cannot be read: %2")
-                          .arg(path, QString::fromLocal8Bit(error.what())));
+                          .arg(path, QString::fromLocal8Bit(error.what()).replace(copy, path)));
         return BadUsage;
     }
     console.summary(TemplateHeadline(path, file) + QLatin1Char('\n') + TemplateReportText(report));

@@ -12,7 +12,8 @@ namespace brindlecast::cli {
 /// "brindlecast check-template FILE": what placeholders the template holds and where, which
 /// fields it leaves out, its bracketed words that are no placeholder, and its macros. Returns 0
 /// when it can be used as it is, 1 when it can be used but has findings, 2 when it is no
-/// document the engine can read, 3 when there is no document engine.
+/// document the engine can read, 3 when the engine cannot be started (none is installed, or
+/// the temporary folder has no room).
 int RunCheckTemplate(const QString& path);
 
 /// The report's first lines: the file and its kind, and the macros it holds, which never go on.

@@ -19,4 +19,17 @@ struct EngineSlot {
     void start();
 };
 
+/// Why nothing can be worked on in the temporary folder (it is full, or cannot be written), for
+/// a message; empty when there is room.
+QString TempFolderTrouble();
+
+/// What the command line says when the engine does not start for `reason`.
+struct StartFailure {
+    QString message;
+    /// The temporary folder has no room: the engine is there, and installing it again would
+    /// not help. Otherwise the message is the advice on installing it.
+    bool noRoom = false;
+};
+StartFailure EngineStartFailure(const QString& reason);
+
 } // namespace brindlecast::cli

@@ -1,5 +1,6 @@
 // The end of a list run: the pages joined into one PDF when asked for, and the summary.
 #include "Console.h"
+#include "EngineSlot.h"
 #include "ListRunner.h"
 #include "MakeCommand.h"
 #include "app/FileHelpers.h"
@@ -90,10 +91,17 @@ int ListRunner::finish(Clock::time_point start) {
         return SomeFailed;
     }
     if (mShared == Shared::NoEngine) {
-        mConsole.error(WordMissingAdvice(mSharedFailure).replace(QLatin1String("\r\n"), "\n"));
-        return NoEngine;
+        const StartFailure failure = EngineStartFailure(mSharedFailure);
+        mConsole.error(failure.noRoom ? failure.message + QStringLiteral("; nothing was made")
+                                      : failure.message);
+        return failure.noRoom ? SomeFailed : NoEngine;
     }
-    if (mShared == Shared::Failed) {
+    if (mShared == Shared::Unopenable && !mJob.templateName.isEmpty()) {
+        mConsole.error(QStringLiteral("%1 cannot be opened: %2; nothing was made")
+                           .arg(mJob.templateName, mSharedFailure));
+        return BadUsage;
+    }
+    if (mShared == Shared::Failed || mShared == Shared::Unopenable) {
         mConsole.error(QStringLiteral("nothing was made: %1").arg(mSharedFailure));
         return SomeFailed;
     }

@@ -75,6 +75,9 @@ void ListRunner::work(EngineSlot& slot, bool first) {
     if (first && outcome == Shared::Ready) {
         try {
             prepareShared(slot);
+        } catch (const engine::OpenError& error) {
+            outcome = Shared::Unopenable;
+            failure = error.reason();
         } catch (const std::exception& error) {
             outcome = Shared::Failed;
             failure = QString::fromLocal8Bit(error.what());

@@ -20,6 +20,8 @@ struct ListJob {
     /// The template copy's extension, and the format the shared fill is kept in: the
     /// template's own kind, so that nothing of it is lost on the way.
     QString templateSuffix = QStringLiteral(".dot");
+    /// The template's file as the user named it; empty for a look's.
+    QString templateName;
     engine::SaveFormat sharedFormat = engine::SaveFormat::Doc;
     engine::SaveFormat format = engine::SaveFormat::Doc;
     /// Recipients (0-based) whose file exists and is kept.

@@ -24,7 +24,8 @@ public:
     int run();
 
 private:
-    enum class Shared { Pending, Ready, NoEngine, Failed };
+    // Unopenable: the engine cannot open the template.
+    enum class Shared { Pending, Ready, NoEngine, Failed, Unopenable };
     struct Failure {
         int index;
         QString reason;

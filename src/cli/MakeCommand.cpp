@@ -130,8 +130,12 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
             console.error(QStringLiteral("stopped; %1 was not made").arg(options.output));
             return SomeFailed;
         }
-        console.error(WordMissingAdvice(QString::fromLocal8Bit(error.what()))
-                          .replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        const StartFailure failure = EngineStartFailure(QString::fromLocal8Bit(error.what()));
+        if (failure.noRoom) {
+            console.error(QStringLiteral("%1; nothing was made").arg(failure.message));
+            return SomeFailed;
+        }
+        console.error(failure.message);
         return NoEngine;
     }
     const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
@@ -153,6 +157,16 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
                      QStringLiteral("%1 is made without a title: %2").arg(options.output, reason));
              }});
         SaveCopy(made, options.output, source.file);
+    } catch (const engine::OpenError& error) {
+        // The engine names the copy it was given; the user knows the template by its own name.
+        if (!options.templateFile.isEmpty()) {
+            console.error(QStringLiteral("%1 cannot be opened: %2; nothing was made")
+                              .arg(options.templateFile, error.reason()));
+            return BadUsage;
+        }
+        console.error(QStringLiteral("%1 was not made: %2")
+                          .arg(options.output, QString::fromLocal8Bit(error.what())));
+        return SomeFailed;
     } catch (const std::exception& error) {
         console.error(QStringLiteral("%1 was not made: %2")
                           .arg(options.output, QString::fromLocal8Bit(error.what())));
@@ -178,6 +192,7 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
     job.values = values;
     job.templateBytes = source.bytes;
     job.templateSuffix = source.suffix;
+    job.templateName = options.templateFile;
     job.sharedFormat = source.kind;
     job.templateFile = source.file;
     job.engines = enginesFor(int(job.list.recipients.size()));

@@ -16,6 +16,21 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+/// Application::open failed on the document itself: it is damaged, it is not what it seems, or
+/// it stopped the engine while it was being opened. reason() says why without naming the file,
+/// for a message that names it as the user knows it.
+class OpenError : public EngineError {
+public:
+    OpenError(const QString& path, const QString& reason)
+        : EngineError(
+              QStringLiteral("Cannot open the document %1: %2.").arg(path, reason).toStdString())
+        , mReason(reason) {}
+    const QString& reason() const { return mReason; }
+
+private:
+    QString mReason;
+};
+
 /// The "FileFormat" argument of a document's SaveAs, numbered as the word processor numbers it,
 /// so that a back-end on that word processor passes it on unchanged.
 enum class SaveFormat { Doc = 0, Docx = 12, Pdf = 17, Odt = 23 };

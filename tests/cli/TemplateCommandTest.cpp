@@ -8,6 +8,10 @@
 #include "fakes/StoredZip.h"
 
 #include <QDir>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <sys/mount.h>
 
 namespace brindlecast {
 namespace {
@@ -28,6 +32,9 @@ QString letterheadFodt(const QString& title) {
  <office:master-styles><style:master-page style:name="Standard" style:page-layout-name="pm1">
   <style:header><text:p>Head %1 of [CompanyName]</text:p></style:header>
   <style:footer><text:p>Foot [Website] [MonthYear]</text:p></style:footer>
+ </style:master-page>
+ <style:master-page style:name="Unused" style:page-layout-name="pm1">
+  <style:header><text:p>No page has [FaxNo]</text:p></style:header>
  </style:master-page></office:master-styles>
  <office:body><office:text>
   <text:p>%1</text:p>
@@ -125,6 +132,8 @@ TEST_F(TemplateCommandTest, CheckTemplateTellsCleanMisspeltAndNoDocumentApart) {
     EXPECT_TRUE(checked.out.contains(QRegularExpression(R"(\[RecipientName\] +1  table 1\n)")));
     EXPECT_TRUE(checked.out.contains(QRegularExpression(R"(\[CitySTZIP2\] +1  text box 1\n)")));
     EXPECT_TRUE(checked.out.contains("Not in it, so never shown: [IssueNo], [VolNo]"));
+    // In the header of a page style that no page has.
+    EXPECT_TRUE(checked.out.contains(QRegularExpression(R"(never shown: [^\n]*\[FaxNo\])")));
     EXPECT_TRUE(checked.out.endsWith("Usable as it is.\n"));
 
     checked = run({"check-template", made("misspelt.odt")});
@@ -151,6 +160,24 @@ TEST_F(TemplateCommandTest, CheckTemplateTellsCleanMisspeltAndNoDocumentApart) {
         2);
 }
 
+TEST_F(TemplateCommandTest, ADocumentTheEngineCannotOpenIsABadTemplateNamedAsTheUserNamesIt) {
+    writeAll(root("damaged.odt"), testing::OdtPackage("<office:body><office:text><text:p>[NLTi"));
+    writeAll(root("list.json"), R"([{"Name": "Dana Hollis"}])");
+    for (const Outcome& outcome :
+         {run({"check-template", root("damaged.odt")}),
+          make({"--no-stored", "--template", root("damaged.odt"), "--output", "news.pdf"}),
+          make({"--no-stored", "--template", root("damaged.odt"), "--recipients", "list.json",
+                "--output", "letters"})}) {
+        EXPECT_EQ(outcome.code, 2) << outcome.err.toStdString();
+        EXPECT_TRUE(
+            outcome.err.startsWith("brindlecast: " + root("damaged.odt") + " cannot be opened: "))
+            << outcome.err.toStdString();
+        EXPECT_FALSE(outcome.err.contains(temp())) << outcome.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(root("news.pdf")));
+    EXPECT_TRUE(QDir(root("letters")).isEmpty());
+}
+
 TEST_F(TemplateCommandTest, CheckTemplateSaysTheMacrosAreNotPassedOn) {
     writeAll(root("macros.docx"),
              testing::DocxWithMacros("<w:p><w:r><w:t>[NLTitle]</w:t></w:r></w:p>", "project"));
@@ -160,6 +187,31 @@ TEST_F(TemplateCommandTest, CheckTemplateSaysTheMacrosAreNotPassedOn) {
                                      "and no newsletter made from it carries them"))
         << checked.out.toStdString();
     EXPECT_FALSE(run({"check-template", made("letterhead.odt")}).out.contains("Macros:"));
+}
+
+TEST_F(TemplateCommandTest, AFullTemporaryFolderIsSaidAsSuch) {
+    // A file system of its own, filled to the last byte.
+    const QByteArray full = QFile::encodeName(root("full"));
+    QDir().mkpath(root("full"));
+    if (::mount("tmpfs", full.constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "no file system can be mounted here: " << std::strerror(errno);
+    const std::shared_ptr<void> unmount(nullptr, [&](void*) { ::umount2(full, MNT_DETACH); });
+    QFile filler(root("full/filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+    }
+    const QByteArray temp = qgetenv("TEMP");
+    qputenv("TEMP", full);
+    const Outcome making = make({"--no-stored", "--output", "news.pdf"});
+    const Outcome checked = run({"check-template", made("letterhead.odt")});
+    qputenv("TEMP", temp);
+    EXPECT_EQ(making.code, 1) << making.err.toStdString();
+    EXPECT_EQ(checked.code, 3) << checked.err.toStdString();
+    for (const Outcome& outcome : {making, checked}) {
+        EXPECT_TRUE(outcome.err.contains("no room is left in the temporary folder " + root("full")))
+            << outcome.err.toStdString();
+        EXPECT_FALSE(outcome.err.contains("LibreOffice")) << outcome.err.toStdString();
+    }
 }
 
 } // namespace

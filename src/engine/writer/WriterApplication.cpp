@@ -23,13 +23,26 @@ WriterApplication::~WriterApplication() {
     quit();
 }
 
+namespace {
+
+// Why the document did not open, from the exception being handled.
+QString openFailure(const SessionContext& session) {
+    if (!session.engineAlive())
+        return QStringLiteral("the document engine stopped while opening it");
+    return QString::fromStdString(
+        session.error(QStringLiteral("the document engine could not read it (it may be damaged)"))
+            .what());
+}
+
+} // namespace
+
 Document& WriterApplication::open(const QString& path, bool readOnly) {
-    const QString failure = QStringLiteral("Cannot open the document %1.").arg(path);
     if (!QFileInfo(path).isFile())
-        throw EngineError(failure.toStdString());
+        throw OpenError(path, QStringLiteral("there is no such file"));
     Reference<css::lang::XComponent> component;
     const auto questions = std::make_shared<OpenQuestions>();
     FileGate::Pass pass;
+    QString failure;
     try {
         pass = mSession.office->allowFile(path);
         const Reference<css::frame::XComponentLoader> loader(mSession.office->desktop(),
@@ -46,19 +59,18 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
                  property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
                  property("InteractionHandler", Any(RefusingInteractionHandler(questions)))}));
     } catch (...) {
-        if (!questions->password)
-            throw mSession.error(failure);
+        failure = openFailure(mSession);
     }
     if (questions->password) {
         if (component.is())
             component->dispose();
-        throw EngineError(
-            QStringLiteral("Cannot open the document %1: it is protected by a password.")
-                .arg(path)
-                .toStdString());
+        throw OpenError(path, QStringLiteral("it is protected by a password"));
     }
+    if (!failure.isEmpty())
+        throw OpenError(path, failure);
     if (!component.is())
-        throw EngineError(failure.toStdString());
+        throw OpenError(
+            path, QStringLiteral("the document engine could not read it (it may be damaged)"));
     mDocuments.push_back(
         std::make_unique<WriterDocument>(mSession, component, path, std::move(pass)));
     try {
@@ -66,7 +78,9 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
         // Whatever is made of the document goes to other people: without its macros.
         StripMacros(component);
     } catch (...) {
-        throw mSession.error(failure);
+        failure = openFailure(mSession);
+        mDocuments.back()->closeQuietly();
+        throw OpenError(path, failure);
     }
     return *mDocuments.back();
 }
