@@ -5,6 +5,7 @@
 #include "MakeCommand.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
+#include "app/TerminationSignals.h"
 #include "generate/Generation.h"
 #include "generate/TemplateCheck.h"
 #include "generate/TemplateFile.h"
@@ -98,6 +99,8 @@ int RunCheckTemplate(const QString& path) {
     Console console(false);
     TemplateFile file;
     try {
+        // A pipe whose writer never writes keeps the read waiting: a signal ends it there.
+        const EndAtOnceOnTerminationSignals atOnce;
         file = ReadTemplateFile(path);
     } catch (const TemplateError& error) {
         console.error(QString::fromStdString(error.what()));

@@ -1,6 +1,7 @@
 #include "TemplateFile.h"
 
 #include "DocumentContainers.h"
+#include "app/FileHelpers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -134,21 +135,19 @@ TemplateFile ReadTemplateFile(const QString& path) {
     const QFileInfo info(path);
     if (info.isDir())
         throw TemplateError(QStringLiteral("cannot read %1: it is a folder").arg(path));
-    const QString tooLarge = QStringLiteral("%1 is larger than a template may be (%2 MB)")
-                                 .arg(path)
-                                 .arg(MaxTemplateBytes >> 20);
-    if (info.size() > MaxTemplateBytes)
-        throw TemplateError(tooLarge);
-    QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        throw TemplateError(QStringLiteral("cannot read %1: %2").arg(path, in.errorString()));
-    // No further than a template may be, whatever the file is (a pipe, a device).
-    const QByteArray bytes = in.read(MaxTemplateBytes + 1);
-    if (in.error() != QFileDevice::NoError)
-        throw TemplateError(QStringLiteral("cannot read %1: %2").arg(path, in.errorString()));
-    if (bytes.size() > MaxTemplateBytes)
-        throw TemplateError(tooLarge);
-    return IdentifyTemplate(path, bytes);
+    // As make reads it: a named pipe or a device is refused before it can keep us waiting.
+    InputFile input;
+    try {
+        input = ReadInputFile(path, MaxTemplateBytes);
+    } catch (const InputFileError& error) {
+        throw TemplateError(
+            QStringLiteral("cannot read %1: %2").arg(path, QString::fromLocal8Bit(error.what())));
+    }
+    if (input.tooLarge)
+        throw TemplateError(QStringLiteral("%1 is larger than a template may be (%2 MB)")
+                                .arg(path)
+                                .arg(MaxTemplateBytes >> 20));
+    return IdentifyTemplate(path, input.bytes);
 }
 
 QString TemplateSuffix(const TemplateFile& file) {

@@ -121,6 +121,18 @@ TEST_F(FileSafetyTest, PipesAndDevicesNeverKeepTheProgramWaiting) {
             << refused.err.toStdString();
     }
 
+    // check-template reads its file as make reads a template.
+    QProcess check;
+    start(check, {"check-template", "fifo"});
+    const bool ended = check.waitForFinished(60000);
+    if (!ended) {
+        check.kill();
+        check.waitForFinished();
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(check.exitCode(), 2);
+    EXPECT_TRUE(check.readAllStandardError().contains("it is a named pipe, not a regular file"));
+
     // A pipe a program writes into, as "<(...)" gives it, is read.
     QProcess piped;
     start(piped, {"make", "--no-stored", "--values", "/dev/stdin", "--output", "news.doc"});
