@@ -33,9 +33,18 @@ Document& WordApplication::open(const QString& path, bool readOnly) {
     }
     const Dispatch documents = mApplication.object(L"Documents");
     std::vector<Variant> file{Variant::string(QDir::toNativeSeparators(path))};
-    Dispatch document =
-        readOnly ? documents.callObject(L"Open", file, {{L"ReadOnly", Variant::boolean(true)}})
-                 : documents.callObject(L"Open", file);
+    Dispatch document;
+    try {
+        document =
+            readOnly ? documents.callObject(L"Open", file, {{L"ReadOnly", Variant::boolean(true)}})
+                     : documents.callObject(L"Open", file);
+    } catch (const WordRefusal& refusal) {
+        // Word's words name the file on a line of their own ("...\r(C:\...)"): the caller names
+        // it as the user knows it.
+        const QString reason =
+            QString::fromLocal8Bit(refusal.what()).section(QLatin1Char('\r'), 0, 0);
+        throw OpenError(path, reason.endsWith(QLatin1Char('.')) ? reason.chopped(1) : reason);
+    }
     ++mSession.openDocuments;
     mDocuments.push_back(std::make_unique<WordDocument>(mSession, std::move(document)));
     return *mDocuments.back();
