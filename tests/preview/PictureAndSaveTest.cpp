@@ -1,5 +1,5 @@
-#include "preview/PictureScaling.h"
 #include "generate/SaveCopy.h"
+#include "preview/PictureScaling.h"
 
 #include <QDir>
 #include <QFile>

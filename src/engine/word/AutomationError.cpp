@@ -1,6 +1,5 @@
 // What a failed automation call tells the user, and the thread's apartment.
 #include "Automation.h"
-
 #include "BusyWord.h"
 
 #include <objbase.h>
