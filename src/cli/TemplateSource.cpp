@@ -28,23 +28,12 @@ TemplateSource TemplateFor(const MakeOptions& options) {
         throw UsageError(QStringLiteral("--template goes in place of --look: give one of them"));
     const QString& path = options.templateFile;
     try {
-        InputFile input;
-        try {
-            input = ReadInputFile(path, MaxTemplateBytes);
-        } catch (const InputFileError& error) {
-            throw TemplateError(QStringLiteral("cannot read %1: %2")
-                                    .arg(path, QString::fromLocal8Bit(error.what())));
-        }
-        if (input.tooLarge)
-            throw TemplateError(QStringLiteral("%1 is larger than a template may be (%2 MB)")
-                                    .arg(path)
-                                    .arg(MaxTemplateBytes >> 20));
-        const TemplateFile file = IdentifyTemplate(path, input.bytes);
+        const TemplateFile file = ReadTemplateFile(path);
         const engine::SaveFormat kind =
             file.kind == TemplateKind::WordXml        ? engine::SaveFormat::Docx
             : file.kind == TemplateKind::OpenDocument ? engine::SaveFormat::Odt
                                                       : engine::SaveFormat::Doc;
-        return {file.bytes, TemplateSuffix(file), kind, input.id};
+        return {file.bytes, TemplateSuffix(file), kind, file.id};
     } catch (const TemplateError& error) {
         throw UsageError(
             QStringLiteral("%1; nothing was made").arg(QString::fromStdString(error.what())));

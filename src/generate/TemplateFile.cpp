@@ -4,7 +4,6 @@
 #include "app/FileHelpers.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 
@@ -132,10 +131,7 @@ TemplateFile IdentifyTemplate(const QString& path, const QByteArray& bytes) {
 }
 
 TemplateFile ReadTemplateFile(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir())
-        throw TemplateError(QStringLiteral("cannot read %1: it is a folder").arg(path));
-    // As make reads it: a named pipe or a device is refused before it can keep us waiting.
+    // As every input is read: a named pipe or a device is refused before it can keep us waiting.
     InputFile input;
     try {
         input = ReadInputFile(path, MaxTemplateBytes);
@@ -147,7 +143,9 @@ TemplateFile ReadTemplateFile(const QString& path) {
         throw TemplateError(QStringLiteral("%1 is larger than a template may be (%2 MB)")
                                 .arg(path)
                                 .arg(MaxTemplateBytes >> 20));
-    return IdentifyTemplate(path, input.bytes);
+    TemplateFile file = IdentifyTemplate(path, input.bytes);
+    file.id = input.id;
+    return file;
 }
 
 QString TemplateSuffix(const TemplateFile& file) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/FileHelpers.h"
+
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 namespace brindlecast {
@@ -29,6 +32,8 @@ struct TemplateFile {
     /// The macros the file carries, for a person ("a Word macro project", "Basic macros");
     /// empty when it shows none. They never run, and no newsletter made from it has them.
     QString macros = {};
+    /// The file on disk, which nothing made from it may replace; none for bytes given.
+    std::optional<FileId> id = std::nullopt;
 };
 
 /// Reads the file at `path` and tells what it is. Refuses, with TemplateError, a file that
