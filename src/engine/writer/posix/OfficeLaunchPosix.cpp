@@ -135,6 +135,9 @@ void awaitExec(pid_t pid, int report, const QByteArray& program) {
 } // namespace
 
 ProcessId LaunchOffice(const OfficeCommand& command) {
+    // The office calls back into this process (the file gate) over its pipe: an answer written
+    // to an office that has just been stopped must fail with EPIPE, not end the program.
+    ::signal(SIGPIPE, SIG_IGN);
     ChildPlan plan;
     plan.program = command.program;
     plan.arguments = command.arguments;
