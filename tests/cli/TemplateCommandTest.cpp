@@ -1,8 +1,8 @@
 // Templates of the user's own on the command line: each kind the engine reads, made here from
 // Flat ODF by the engine's own export, filled singly and for a list, and checked.
 #include "CommandTest.h"
-#include "engine/NewsletterTemplate.h"
-#include "engine/PackageFiles.h"
+#include "engine/writer/NewsletterTemplate.h"
+#include "engine/writer/PackageFiles.h"
 #include "engine/writer/WriterEngine.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/StoredZip.h"

@@ -2,7 +2,7 @@
 // fetched, and a password is refused at once rather than waited for.
 #include "EngineTestSupport.h"
 #include "PackageFiles.h"
-#include "engine/NewsletterTemplate.h"
+#include "NewsletterTemplate.h"
 #include "generate/FillPasses.h"
 #include "generate/TemplateFile.h"
 

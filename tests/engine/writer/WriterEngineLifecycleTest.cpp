@@ -1,5 +1,5 @@
 #include "EngineTestSupport.h"
-#include "GenerationPasses.h"
+#include "engine/GenerationPasses.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The formats made by conversion, from each look's newsletter with the sample values, through
 // the real engine and the preview's conversion, checked with readers of their own.
 #include "EngineTestSupport.h"
-#include "GenerationPasses.h"
+#include "engine/GenerationPasses.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/SaveCopy.h"
 #include "generate/TemplateStore.h"
