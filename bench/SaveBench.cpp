@@ -98,7 +98,7 @@ int main(int argc, char* argv[]) {
         if (boxes.shown != 0 || !preview || !preview->isVisible())
             fail("generation failed");
         const QString copy = work.filePath(QStringLiteral("look%1.doc").arg(look));
-        if (!QFile::copy(preview->mWordFile, copy))
+        if (!QFile::copy(preview->wordFile(), copy))
             fail("cannot keep the working document");
         const QString name = work.filePath(QStringLiteral("saved%1").arg(look));
         for (int f = 0; f < FormatCount; ++f) {

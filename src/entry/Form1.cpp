@@ -238,9 +238,7 @@ void Form1::handOver(const QString& wordFile, bool pictureMade, FileLock documen
     trap.step(210, [&] {
         if (!mForm2)
             mForm2 = std::make_unique<Form2>(mServices, this);
-        mForm2->setPicture(picture);
-        mForm2->mWordFile = wordFile;
-        mForm2->mWordFileLock = std::move(documentLock);
+        mForm2->takeOver(wordFile, std::move(documentLock), picture);
     });
     trap.step(220, [&] { mForm2->show(); });
     trap.step(230, [&] { hide(); });

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <utility>
 
 namespace brindlecast {
 
@@ -130,7 +131,9 @@ void Form2::Form_Load() {
     });
 }
 
-void Form2::setPicture(const QImage& picture) {
+void Form2::takeOver(const QString& wordFile, FileLock wordFileLock, const QImage& picture) {
+    mWordFile = wordFile;
+    mWordFileLock = std::move(wordFileLock);
     Picture1->setPicture(picture);
     mFirstActivate = true;
 }

@@ -36,16 +36,15 @@ public:
     Form2(Services& services, QWidget* mainForm);
     ~Form2() override;
 
-    /// The working document, written by generation before showing the window.
-    QString mWordFile;
-    /// The working document's lock, handed over with it: it marks the document as this live
-    /// instance's. Given up once the document is deleted; while still held when the window goes
-    /// (the program ended by a signal), the document goes with the window.
-    FileLock mWordFileLock;
-
-    /// Hands over the picture to preview; a null image previews an empty page. The next
-    /// activation initialises the preview for it.
-    void setPicture(const QImage& picture);
+    /// Takes over a run's working document with its lock, and the picture to preview (a null
+    /// image previews an empty page; the next activation initialises the preview for it). From
+    /// here on the window owns the document: it deletes it on "< Back" and on closing, and, while
+    /// it still holds the lock when it goes (the program ended by a signal), takes it along.
+    void takeOver(const QString& wordFile, FileLock wordFileLock, const QImage& picture);
+    /// The working document taken over last; empty before the first.
+    const QString& wordFile() const { return mWordFile; }
+    /// Whether the window still holds the working document's lock, that is still owns it.
+    bool ownsWordFile() const { return mWordFileLock.held(); }
 
     /// Repaints the preview at the current zoom factor.
     void RedrawImage();
@@ -109,6 +108,12 @@ private:
 
     Services& mServices;
     QPointer<QWidget> mMainForm;
+
+    /// The working document, written by the generation run before the window is shown.
+    QString mWordFile;
+    /// Marks the working document as this live instance's; given up once the document is
+    /// deleted.
+    FileLock mWordFileLock;
 
     PreviewViewport* Picture2 = nullptr;
     PictureBox* Picture1 = nullptr;

@@ -70,7 +70,7 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
         ASSERT_EQ(fake.boxes.shown.size(), 1u);
         EXPECT_EQ(fake.boxes.shown[0].prompt, "Done.");
         fake.boxes.shown.clear();
-        const QString working = preview->mWordFile;
+        const QString working = preview->wordFile();
         EXPECT_EQ(readAll(target), readAll(working));
         QProcess catdoc;
         catdoc.start(QStringLiteral("catdoc"), {target});
@@ -90,7 +90,7 @@ TEST_F(EndToEndTest, EveryLookFromTheFieldsToTheSavedNewsletter) {
 
     // Generate once more, then close the preview: the program ends and leaves nothing behind.
     QTest::mouseClick(form.findChild<QPushButton*>("PushButton6"), Qt::LeftButton);
-    const QString working = form.form2()->mWordFile;
+    const QString working = form.form2()->wordFile();
     EXPECT_TRUE(QFile::exists(working));
     form.form2()->close();
     EXPECT_EQ(fake.ended, 1);

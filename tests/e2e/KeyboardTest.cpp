@@ -99,7 +99,7 @@ TEST_F(KeyboardTest, FromTheTitleToASavedNewsletterAndBack) {
     key(Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(fake.boxes.shown.size(), 1u);
     EXPECT_EQ(fake.boxes.shown[0].prompt, "Done.");
-    const QString working = preview->mWordFile;
+    const QString working = preview->wordFile();
     EXPECT_EQ(readAll(target), readAll(working));
     QProcess catdoc;
     catdoc.start(QStringLiteral("catdoc"), {target});

@@ -388,7 +388,7 @@ TEST_F(Form1Test, AGenerationRunHandsOverToThePreview) {
     ASSERT_NE(form->form2(), nullptr);
     EXPECT_TRUE(form->form2()->isVisible());
     EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(QFile::exists(form->form2()->mWordFile));
+    EXPECT_TRUE(QFile::exists(form->form2()->wordFile()));
     EXPECT_FALSE(QFile::exists(PreviewBitmapPath()));
 }
 

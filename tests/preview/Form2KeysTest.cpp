@@ -144,7 +144,7 @@ TEST_F(PreviewKeysTest, CtrlSSavesEscapeGoesBackAndTheTooltipsSaySo) {
     EXPECT_EQ(child<QWidget>("PushButton8")->toolTip(), "Back (Esc)");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(picture1())->role(), QAccessible::Graphic);
 
-    const QString working = form().mWordFile;
+    const QString working = form().wordFile();
     key(Qt::Key_S, Qt::ControlModifier); // the dialog is cancelled
     EXPECT_EQ(saveDialog.shown.size(), 1u);
     ASSERT_EQ(boxes.shown.size(), 1u);

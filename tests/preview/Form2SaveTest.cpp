@@ -224,15 +224,16 @@ TEST_F(PreviewTest, ClosingDeletesTheWorkingDocumentAndEndsTheProgram) {
 }
 
 TEST_F(PreviewTest, TheDocumentsLockGoesWithItAndAWindowEndedBySignalTakesItAlong) {
-    handOver(page(580, 751), temp("tarvik11111111.doc"));
-    form().mWordFileLock = CreateLockedFile(temp("tarvik11111111.doc"), "first");
+    const QString first = temp("tarvik11111111.doc");
+    handOver(page(580, 751), first, CreateLockedFile(first, "first"));
+    EXPECT_TRUE(form().ownsWordFile());
     click("PushButton8");
-    EXPECT_FALSE(form().mWordFileLock.held());
+    EXPECT_FALSE(form().ownsWordFile());
     {
         // A program ended by a signal destroys the window without closing it.
         Form2 window(services, &mainForm);
-        window.mWordFile = temp("tarvik22222222.doc");
-        window.mWordFileLock = CreateLockedFile(window.mWordFile, "second");
+        const QString second = temp("tarvik22222222.doc");
+        window.takeOver(second, CreateLockedFile(second, "second"), QImage());
     }
     EXPECT_FALSE(QFile::exists(temp("tarvik22222222.doc")));
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QTest>
+#include <utility>
 
 namespace brindlecast::test {
 
@@ -43,9 +44,8 @@ QString PreviewTest::workingDocument(const QByteArray& bytes) {
     return path;
 }
 
-void PreviewTest::handOver(const QImage& picture, const QString& wordFile) {
-    form().setPicture(picture);
-    form().mWordFile = wordFile;
+void PreviewTest::handOver(const QImage& picture, const QString& wordFile, FileLock wordFileLock) {
+    form().takeOver(wordFile, std::move(wordFileLock), picture);
     form().show();
     mainForm.hide();
 }

@@ -28,7 +28,7 @@ protected:
     /// A working document in TEMP, as generation leaves it.
     QString workingDocument(const QByteArray& bytes = "working document bytes");
     /// Generation's hand-over: picture, working document, show the preview, hide the main form.
-    void handOver(const QImage& picture, const QString& wordFile);
+    void handOver(const QImage& picture, const QString& wordFile, FileLock wordFileLock = {});
     void click(const char* button);
 
     PictureBox* picture1();

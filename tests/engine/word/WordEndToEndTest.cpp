@@ -67,7 +67,7 @@ TEST_F(WordEndToEndTest, EveryLookIsMadePreviewedAndSavedInEveryFormat) {
         Form2* preview = form.form2();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
         EXPECT_GT(testing::InkShare(preview->findChild<PictureBox*>("Picture1")), 0.005);
-        const QString working = preview->mWordFile;
+        const QString working = preview->wordFile();
         const QString text = QString::fromUtf8(QJsonDocument(savedDocument(working)).toJson());
         EXPECT_TRUE(text.contains(form.Text1(0)->text())) << text.toStdString();
         EXPECT_FALSE(text.contains("[NLTitle]", Qt::CaseInsensitive));
@@ -98,7 +98,7 @@ TEST_F(WordEndToEndTest, EveryLookIsMadePreviewedAndSavedInEveryFormat) {
     }
     // Closing the preview ends the program and deletes the working document.
     click(&form, "PushButton6");
-    const QString working = form.form2()->mWordFile;
+    const QString working = form.form2()->wordFile();
     EXPECT_TRUE(QFile::exists(working));
     form.form2()->close();
     EXPECT_EQ(fake.ended, 1);
