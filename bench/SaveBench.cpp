@@ -3,8 +3,8 @@
 // a one-shot `soffice --convert-to` of the same working document into the same format. Prints
 // medians and ratios.
 #include "BenchSupport.h"
-#include "app/Platform.h"
 #include "app/QtPlatform.h"
+#include "app/SaveDialog.h"
 #include "app/Services.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MessageBoxes.h"
-#include "Platform.h"
+#include "SaveDialog.h"
 
 class QWidget;
 

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "Platform.h"
+#include "Clipboard.h"
+#include "RandomSource.h"
+#include "Shell.h"
 
 #include <mutex>
 #include <random>

@@ -6,7 +6,6 @@
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
 #include "app/MessageBoxes.h"
-#include "app/Platform.h"
 #include "engine/Engine.h"
 #include "newsletter/DateTexts.h"
 #include "newsletter/FieldTable.h"

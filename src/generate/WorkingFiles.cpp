@@ -2,9 +2,10 @@
 
 #include "ListFolders.h"
 #include "TemplateStore.h"
+#include "app/Clipboard.h"
 #include "app/FileHelpers.h"
 #include "app/FileLock.h"
-#include "app/Platform.h"
+#include "app/RandomSource.h"
 
 #include <QDateTime>
 #include <QDir>

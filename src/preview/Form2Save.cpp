@@ -2,7 +2,7 @@
 #include "SaveTarget.h"
 #include "app/ErrorTrap.h"
 #include "app/FileHelpers.h"
-#include "app/Platform.h"
+#include "app/SaveDialog.h"
 #include "app/Services.h"
 #include "app/WindowPointer.h"
 #include "generate/SaveCopy.h"

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/Clipboard.h"
 #include "app/MessageBoxes.h"
-#include "app/Platform.h"
+#include "app/RandomSource.h"
+#include "app/SaveDialog.h"
+#include "app/Shell.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "FakeEngine.h"
 
-#include "app/Platform.h"
+#include "app/Clipboard.h"
 
 #include <QFile>
 #include <QJsonArray>

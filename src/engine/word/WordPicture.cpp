@@ -1,7 +1,7 @@
 // The picture of the main text, as the preview shows it.
 #include "UserClipboard.h"
 #include "WordObjects.h"
-#include "app/Platform.h"
+#include "app/Clipboard.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "UnoProperties.h"
 #include "UnoSupport.h"
 #include "WriterDocument.h"
-#include "app/Platform.h"
+#include "app/Clipboard.h"
 
 #include <QFile>
 #include <QImage>
