@@ -2,9 +2,11 @@
 // preview picture on a warm and on a cold engine for each look, and as the outside baseline a
 // one-shot `soffice --convert-to doc` of the same template. Prints medians and ratios.
 #include "BenchSupport.h"
+#include "app/DesktopShell.h"
+#include "app/PrivateClipboard.h"
 #include "app/QtDialogs.h"
-#include "app/QtPlatform.h"
 #include "app/Services.h"
+#include "app/TimeSeededRandom.h"
 #include "engine/ModuleEngine.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"

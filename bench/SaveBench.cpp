@@ -3,9 +3,11 @@
 // a one-shot `soffice --convert-to` of the same working document into the same format. Prints
 // medians and ratios.
 #include "BenchSupport.h"
-#include "app/QtPlatform.h"
+#include "app/DesktopShell.h"
+#include "app/PrivateClipboard.h"
 #include "app/SaveDialog.h"
 #include "app/Services.h"
+#include "app/TimeSeededRandom.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"
 #include "generate/TemplateStore.h"

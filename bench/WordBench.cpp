@@ -6,7 +6,8 @@
 // afterwards; run it where no real Word is registered (a Wine prefix).
 #include "BenchSupport.h"
 #include "app/FileHelpers.h"
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
+#include "app/TimeSeededRandom.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/word/WordEngine.h"
 #include "generate/Generation.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/ModuleEngine.h"
 

@@ -1,6 +1,6 @@
 // From the fields to the saved newsletter, through the real windows and the real engine.
 #include "app/MessageBoxes.h"
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
 #include "app/Services.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"

@@ -1,7 +1,7 @@
 // A newsletter made by keyboard alone, through the real windows and the real engine, on an X
 // display of its own (run under tests/accessibility/desktop_session.py with "-platform xcb"), where
 // focus and window activation are the real ones. The mouse is never moved.
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
 #include "engine/writer/WriterEngine.h"
 #include "entry/Form1.h"
 #include "fakes/FakeServices.h"

@@ -1,7 +1,7 @@
 // The four looks, through the real engine: what each template carries where, and what a
 // generation run with the sample data makes of it.
 #include "app/FileHelpers.h"
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
 #include "engine/writer/WriterEngine.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/Generation.h"

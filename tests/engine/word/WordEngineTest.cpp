@@ -3,7 +3,7 @@
 #include "engine/word/WordEngine.h"
 
 #include "Standin.h"
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/word/FindText.h"
 #include "fakes/FakeDialogs.h"

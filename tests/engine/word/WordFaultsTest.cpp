@@ -1,7 +1,7 @@
 // A Word that is missing, refuses, fails, hangs or will not quit, and the user's clipboard
 // around the page picture.
 #include "Standin.h"
-#include "app/QtPlatform.h"
+#include "app/PrivateClipboard.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/word/WordEngine.h"
 #include "fakes/FakeDialogs.h"

@@ -4,7 +4,7 @@
 //   hold LOOK TAG         starts as the program does, runs once, keeps the working document as
 //                         an open preview does, prints its path and waits to be killed
 #include "app/FileHelpers.h"
-#include "app/QtPlatform.h"
+#include "app/TimeSeededRandom.h"
 #include "engine/writer/WriterEngine.h"
 #include "fakes/FakeDialogs.h"
 #include "generate/Generation.h"

@@ -1,6 +1,6 @@
 // The shell on Windows: the command line `explorer "<address>"`, in a minimised window that takes
 // the focus, not waited for; the desktop's browser then shows the page.
-#include "app/QtPlatform.h"
+#include "app/DesktopShell.h"
 
 #include <stdexcept>
 #include <string>

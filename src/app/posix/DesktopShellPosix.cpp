@@ -1,4 +1,4 @@
-#include "app/QtPlatform.h"
+#include "app/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QUrl>
