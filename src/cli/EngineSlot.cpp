@@ -2,7 +2,7 @@
 
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
-#include "generate/Generation.h"
+#include "generate/EngineCheck.h"
 
 #include <QCoreApplication>
 #include <QTemporaryFile>

@@ -10,6 +10,7 @@
 #include "app/Shell.h"
 #include "app/Theme.h"
 #include "app/WindowPointer.h"
+#include "generate/EngineCheck.h"
 #include "generate/Generation.h"
 #include "generate/WorkingFiles.h"
 #include "newsletter/DateTexts.h"

@@ -204,19 +204,4 @@ bool Generation::SaveDocAsJPG(const QString& wordFile) {
     return ok;
 }
 
-bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
-                        const std::function<void()>& endProgram) {
-    std::unique_ptr<engine::Application> application;
-    try {
-        application = engine.createApplication();
-    } catch (...) {
-        boxes.MsgBox(WordMissingAdvice(DescribeCurrentException(), AdviceFor::Window),
-                     MsgStyle::OkOnly);
-        endProgram();
-        return false;
-    }
-    quitQuietly(application);
-    return true;
-}
-
 } // namespace brindlecast

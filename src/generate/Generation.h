@@ -82,21 +82,7 @@ private:
     std::chrono::milliseconds mLockPatience{std::chrono::minutes(2)};
 };
 
-/// Starts and quits one engine session. When none can be had, shows the numbered advice and
-/// calls `endProgram`; returns whether the program may go on.
-bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
-                        const std::function<void()>& endProgram);
-
 /// Why a value of `length` characters in `field` is refused.
 QString OverlongValueMessage(int field, int length);
-
-/// Where the engine's advice is shown: the start-up check's box, or the command line's errors.
-enum class AdviceFor { Window, Console };
-
-/// The numbered advice shown when the engine cannot be started, in the engine's own words
-/// (LibreOffice Writer's, or Word's on Windows). On the console it ends with the engine's own
-/// `reason` when there is one; so does the box of the LibreOffice edition, while Word's edition
-/// shows its advice word for word.
-QString WordMissingAdvice(const QString& reason = {}, AdviceFor where = AdviceFor::Console);
 
 } // namespace brindlecast

@@ -1,6 +1,6 @@
 // The advice of the Windows edition, whose engine is Word: the box says it word for word, as
 // people who have seen it before know it. Only the command line adds the system's own reason.
-#include "Generation.h"
+#include "EngineCheck.h"
 
 #include <QStringList>
 

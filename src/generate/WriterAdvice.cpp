@@ -1,6 +1,6 @@
 // The advice of the LibreOffice edition: the engine's name and how to install it, and its own
 // reason last, also in the box, since a Debian user can act on it.
-#include "Generation.h"
+#include "EngineCheck.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "fakes/FakeDialogs.h"
-#include "generate/Generation.h"
+#include "generate/EngineCheck.h"
 #include "support/Isolated.h"
 
 namespace brindlecast {

@@ -6,6 +6,7 @@
 #include "app/MessageBoxes.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
+#include "generate/EngineCheck.h"
 #include "generate/FillPasses.h"
 #include "generate/TemplateStore.h"
 #include "generate/WorkingFiles.h"

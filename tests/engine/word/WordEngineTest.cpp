@@ -7,6 +7,7 @@
 #include "engine/DeadlineEngine.h"
 #include "engine/word/FindText.h"
 #include "fakes/FakeDialogs.h"
+#include "generate/EngineCheck.h"
 #include "generate/FillPasses.h"
 #include "generate/Generation.h"
 #include "generate/MakeNewsletter.h"

@@ -5,6 +5,7 @@
 #include "engine/DeadlineEngine.h"
 #include "engine/word/WordEngine.h"
 #include "fakes/FakeDialogs.h"
+#include "generate/EngineCheck.h"
 #include "generate/Generation.h"
 #include "generate/MakeNewsletter.h"
 #include "generate/WorkingFiles.h"
