@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-// The list run's workings, shared by its two files: making the newsletters (ListRun.cpp), and
-// joining and summing them up (ListFinish.cpp).
+// The workings behind RunList: the engines' threads making the newsletters, then the pages
+// joined and the run summed up.
 namespace brindlecast::cli {
 
 struct EngineSlot;
