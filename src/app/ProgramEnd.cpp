@@ -1,7 +1,6 @@
 #include "ProgramEnd.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <atomic>
 
 namespace brindlecast {
@@ -9,29 +8,6 @@ namespace brindlecast {
 namespace {
 
 std::atomic<bool> ending{false};
-
-class InputDropper final : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-            return true;
-        default:
-            return QObject::eventFilter(watched, event);
-        }
-    }
-};
 
 } // namespace
 
@@ -42,16 +18,6 @@ void RequestProgramEnd() {
 
 bool ProgramEnding() {
     return ending;
-}
-
-void ProcessEventsWhileBusy() {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (!application)
-        return;
-    InputDropper dropper;
-    application->installEventFilter(&dropper);
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    application->removeEventFilter(&dropper);
 }
 
 } // namespace brindlecast

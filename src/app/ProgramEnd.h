@@ -10,8 +10,4 @@ void RequestProgramEnd();
 /// True once the program has been asked to end.
 bool ProgramEnding();
 
-/// Lets the windows repaint and take a request to close while the program waits for the
-/// engine. Keyboard and mouse input is dropped meanwhile: a busy program does not take it.
-void ProcessEventsWhileBusy();
-
 } // namespace brindlecast

@@ -1,31 +1,21 @@
 #include "EngineSlot.h"
 
+#include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
 #include "generate/EngineCheck.h"
 
-#include <QCoreApplication>
 #include <QTemporaryFile>
-#include <QThread>
 
 namespace brindlecast::cli {
 
 using namespace std::chrono_literals;
 
-namespace {
-
-// A termination signal reaches the program through its event queue, which only the main
-// thread reads; engines that work on other threads are stopped through ProgramEnding().
-void keepSignalsAnswered() {
-    if (QThread::currentThread() == QCoreApplication::instance()->thread())
-        QCoreApplication::processEvents();
-}
-
-} // namespace
-
 EngineSlot::EngineSlot()
     : module(engine::ModulePath(ProgramFolder()), clipboard)
-    , engine(module, {engine::EngineTimeLimit(60s), keepSignalsAnswered, ProgramEnding}) {}
+    // Engines that work on other threads than the main one are stopped through ProgramEnding()
+    // alone: only the main thread can take the termination request.
+    , engine(module, {engine::EngineTimeLimit(60s), ProcessTerminationRequests, ProgramEnding}) {}
 
 void EngineSlot::start() {
     engine.createApplication()->quit();

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "EngineSlot.h"
 #include "MakeCommand.h"
+#include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
 #include "engine/SaveFormats.h"
@@ -14,7 +15,6 @@
 #include "newsletter/DateTexts.h"
 #include "newsletter/RecipientFileName.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -187,7 +187,7 @@ int ListRunner::run() {
             mChanged.wait_for(lock, std::chrono::milliseconds(100));
             ready = mShared == Shared::Ready;
         }
-        QCoreApplication::processEvents();
+        ProcessTerminationRequests();
         if (ready)
             mConsole.progress(mDone, total(), Clock::now() - start);
     }
@@ -222,7 +222,7 @@ int ListRunner::combine() {
     // Waited for in steps: a termination signal reaches the program through its event queue,
     // and a long join must not keep it from ending.
     while (qpdf.state() != QProcess::NotRunning && !qpdf.waitForFinished(100)) {
-        QCoreApplication::processEvents();
+        ProcessTerminationRequests();
         if (ProgramEnding()) {
             qpdf.kill();
             qpdf.waitForFinished();

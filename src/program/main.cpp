@@ -1,4 +1,5 @@
 #include "app/DesktopShell.h"
+#include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/PrivateClipboard.h"
 #include "app/ProgramEnd.h"

@@ -1,6 +1,6 @@
 // A frozen engine under the request deadline, through the real window and the real engine.
+#include "app/EventPumps.h"
 #include "app/PrivateClipboard.h"
-#include "app/ProgramEnd.h"
 #include "app/Services.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/writer/WriterEngine.h"

@@ -1,8 +1,8 @@
 // From the fields to the saved newsletter through the real windows, with the Word back-end
 // loaded as the program loads it, under the request deadline, against the stand-in.
 #include "Standin.h"
+#include "app/EventPumps.h"
 #include "app/PrivateClipboard.h"
-#include "app/ProgramEnd.h"
 #include "engine/DeadlineEngine.h"
 #include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
