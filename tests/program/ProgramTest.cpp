@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
@@ -30,6 +31,13 @@ protected:
         }
         return true;
     }
+    // The kernel names where the main thread sleeps, and an event loop with nothing to do sleeps
+    // in poll(): the program waits for the user. Until its start-up check has started the
+    // engine, the only event loop it runs is a box's.
+    static bool waitsForTheUser(const QProcess& program) {
+        QFile wchan(QStringLiteral("/proc/%1/wchan").arg(program.processId()));
+        return wchan.open(QIODevice::ReadOnly) && wchan.readAll().contains("poll");
+    }
 };
 
 TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
@@ -42,13 +50,13 @@ TEST_F(ProgramTest, EndsCleanlyWhenTheSessionAsksItTo) {
     program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     program.start(Program, {});
     ASSERT_TRUE(program.waitForStarted());
-    // The start-up check has started the engine once its profile has been made.
+    // The start-up check has started the engine once its profile has been made; the window is
+    // up once the program then waits for the user.
     ASSERT_TRUE(waitFor([&] {
         const QStringList folders = engineFolders();
         return !folders.isEmpty() && QDir(temp(folders[0] + "/user")).exists() &&
-               !QDir(temp()).exists("template.dot");
-    }));
-    QThread::msleep(500);
+               !QDir(temp()).exists("template.dot") && waitsForTheUser(program);
+    })) << "the program never came to wait in its window";
     ASSERT_EQ(program.state(), QProcess::Running);
     ::kill(pid_t(program.processId()), SIGTERM);
     ASSERT_TRUE(program.waitForFinished(30000));
@@ -67,8 +75,9 @@ TEST_F(ProgramTest, ASessionEndingDuringAStartUpBoxEndsTheProgramThere) {
     program.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     program.start(Program, {});
     ASSERT_TRUE(program.waitForStarted());
-    // The box gives no sign of being open; start-up reaches it well within this.
-    QThread::msleep(3000);
+    // Waiting for the user with no engine started: the box is open, and start-up stands still.
+    ASSERT_TRUE(waitFor([&] { return waitsForTheUser(program) && engineFolders().isEmpty(); }))
+        << "the program never came to wait in the start-up box";
     ASSERT_EQ(program.state(), QProcess::Running);
     QElapsedTimer timer;
     timer.start();
