@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTest>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
@@ -28,20 +30,34 @@ TEST(WriterEngineLifecycle, KilledEngineFailsFastRestartsAndLeavesNothingBehind)
         EXPECT_EQ(engine.processId(), 0);
         const QString templatePath = folder + QStringLiteral("/newsletter.dot");
         // Started from a thread that ends at once: the engine must not end with it.
+        pid_t starter = 0;
+        const auto starterListed = [&] {
+            return QFileInfo::exists(QStringLiteral("/proc/self/task/%1").arg(starter));
+        };
+        bool listedWhileRunning = false;
         std::thread([&] {
+            starter = ::gettid();
+            listedWhileRunning = starterListed();
             makeNewsletterTemplate(engine, folder + QStringLiteral("/newsletter.fodt"),
                                    templatePath);
         }).join();
         const pid_t first = engine.processId();
         ASSERT_GT(first, 0);
         pids.insert(first);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // join() returns before the kernel has ended the thread for good, and a parent-death
+        // signal tied to the thread goes only then; once sent, the engine can never answer again.
+        ASSERT_TRUE(listedWhileRunning);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !starterListed(); }, 10000))
+            << "thread " << starter << " never ended";
 
         auto application = engine.createApplication();
         EXPECT_EQ(engine.processId(), first) << "a session reuses the running engine";
         Document& document = application->open(templatePath, true);
+        ASSERT_TRUE(processRuns(first));
         ASSERT_EQ(::kill(first, SIGKILL), 0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // The calls below must meet an engine that is gone, not one still dying.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !processRuns(first); }, 10000))
+            << "engine " << first << " outlived SIGKILL";
 
         QElapsedTimer timer;
         timer.start();
