@@ -33,6 +33,18 @@ TEST(ApplicationTitle, KeepsAOneWordName) {
     EXPECT_EQ(ApplicationTitle(longWord + " tail"), longWord);
 }
 
+TEST(MsgStyle, KeepsTheClassicCodesAndSplitsIntoButtonsAndIcon) {
+    const MsgStyle question = MsgStyle::YesNo | MsgStyle::Exclamation;
+    EXPECT_EQ(int(question), 52);
+    EXPECT_EQ(MsgButtons(question), MsgStyle::YesNo);
+    EXPECT_EQ(MsgIcon(question), MsgStyle::Exclamation);
+    EXPECT_EQ(MsgButtons(MsgStyle::Exclamation), MsgStyle::OkOnly);
+    EXPECT_EQ(MsgIcon(MsgStyle::YesNo), MsgStyle::OkOnly);
+    EXPECT_EQ(int(MsgAnswer::Ok), 1);
+    EXPECT_EQ(int(MsgAnswer::Yes), 6);
+    EXPECT_EQ(int(MsgAnswer::No), 7);
+}
+
 TEST(ErrorTrap, ShowsOneBoxPerFailingStepAndGoesOn) {
     fakes::FakeMessageBoxes boxes;
     Trap trap{boxes, "Form1", "Form_Load"};
