@@ -43,6 +43,14 @@ void ProcessEventsWhileBusy() {
     application->removeEventFilter(&dropper);
 }
 
+void ProcessEventsWhileRunWaits() {
+    QCoreApplication::processEvents();
+}
+
+void ProcessEventsBeforeClosing() {
+    QCoreApplication::processEvents();
+}
+
 void ProcessTerminationRequests() {
     QCoreApplication* application = QCoreApplication::instance();
     if (application && QThread::currentThread() == application->thread())

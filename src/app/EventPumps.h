@@ -21,4 +21,18 @@ void ProcessEventsWhileBusy();
 /// does nothing, as the queue is the main thread's.
 void ProcessTerminationRequests();
 
+/// Lets the main window's events run, input included, where a newsletter run waits: before it
+/// writes the template, and between its attempts to take its turn from another copy of the
+/// program. Anything of the window may run here: the user types into the fields (which the run
+/// reads afresh, so what is typed counts), uses the other buttons, or closes the window (the
+/// run then sees the program ending and stops); only a second run is refused, by the window's
+/// busy flag.
+void ProcessEventsWhileRunWaits();
+
+/// Lets the events already queued run once, input included, as a closing window does before it
+/// goes: a repaint, or a click the user made just before the close, which then meets a window
+/// whose working document is already deleted. Events that these post wait for the next call,
+/// so a window that wants those through as well calls it twice.
+void ProcessEventsBeforeClosing();
+
 } // namespace brindlecast

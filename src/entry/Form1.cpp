@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "app/ErrorTrap.h"
+#include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/MessageBoxes.h"
 #include "app/ProgramIcon.h"
@@ -17,7 +18,6 @@
 #include "preview/Form2.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -198,7 +198,7 @@ void Form1::PushButton6_Click() {
     mPointer->setMousePointer(Pointer::Hourglass);
     Generation generation(mServices.engine, mServices.boxes, mServices.clipboard, mServices.random,
                           [this] {
-                              QCoreApplication::processEvents();
+                              ProcessEventsWhileRunWaits();
                               // Waiting for another copy's run ends with the program.
                               if (mServices.ending && mServices.ending())
                                   throw std::runtime_error("The program is ending.");

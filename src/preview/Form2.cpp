@@ -3,6 +3,7 @@
 #include "PictureBox.h"
 #include "PreviewViewport.h"
 #include "app/ErrorTrap.h"
+#include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/Services.h"
 #include "app/Theme.h"
@@ -213,8 +214,9 @@ void Form2::Form_QueryUnload() {
         DeleteFileQuietly(mWordFile);
         mWordFileLock.release();
     });
-    trap.step(20, [&] { QCoreApplication::processEvents(); });
-    trap.step(30, [&] { QCoreApplication::processEvents(); });
+    // Twice, each a step of its own: what the first pass's events post runs in the second.
+    trap.step(20, [&] { ProcessEventsBeforeClosing(); });
+    trap.step(30, [&] { ProcessEventsBeforeClosing(); });
 }
 
 void Form2::Form_Unload() {
