@@ -37,12 +37,12 @@ void quitQuietly(std::unique_ptr<engine::Application>& application) {
 } // namespace
 
 Generation::Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
-                       RandomSource& random, std::function<void()> processEvents)
+                       RandomSource& random, std::function<void()> whileWaiting)
     : mEngine(engine)
     , mBoxes(boxes)
     , mClipboard(clipboard)
     , mRandom(random)
-    , mProcessEvents(std::move(processEvents)) {}
+    , mWhileWaiting(std::move(whileWaiting)) {}
 
 GenerationOutcome Generation::run(const GenerationInput& input) {
     Trap trap{mBoxes, Form, QStringLiteral("PushButton6_Click")};
@@ -62,7 +62,7 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
         return outcome;
     const QString templatePath = TemplatePath();
     if (!trap.step(50, [&] {
-            mProcessEvents();
+            mWhileWaiting();
             WriteFreshFile(templatePath, templateBytes);
         })) {
         outcome.runLock.release();
@@ -138,7 +138,7 @@ bool Generation::takeTurn(Trap& trap, FileLock& runLock) {
     // The template, the picture and the working documents' names are fixed paths in TEMP: two
     // instances sharing it take turns, waiting with the window's events let through.
     if (!trap.step(45,
-                   [&] { runLock = LockFileWithin(RunLockPath(), mLockPatience, mProcessEvents); }))
+                   [&] { runLock = LockFileWithin(RunLockPath(), mLockPatience, mWhileWaiting); }))
         return false;
     if (!runLock.held())
         mBoxes.MsgBox(QStringLiteral("Another copy of Brindlecast is making a newsletter and has "

@@ -49,10 +49,10 @@ struct GenerationOutcome {
 /// error boxes of the main window's "Start Creating Template" handler.
 class Generation {
 public:
-    /// `processEvents` lets the window's events through before the template is written and
+    /// `whileWaiting` lets the window's events through before the template is written and
     /// while the run waits for another instance's; it may throw to end the run there.
     Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
-               RandomSource& random, std::function<void()> processEvents);
+               RandomSource& random, std::function<void()> whileWaiting);
 
     /// Extraction, the three replacement passes, saving the working document, and the preview
     /// bitmap. A failure shows one error box; engine steps after an engine failure are skipped
@@ -78,7 +78,7 @@ private:
     MessageBoxes& mBoxes;
     Clipboard& mClipboard;
     RandomSource& mRandom;
-    std::function<void()> mProcessEvents;
+    std::function<void()> mWhileWaiting;
     std::chrono::milliseconds mLockPatience{std::chrono::minutes(2)};
 };
 

@@ -3,6 +3,7 @@
 //                         held this instance's look and values and no other run was under way
 //   hold LOOK TAG         starts as the program does, runs once, keeps the working document as
 //                         an open preview does, prints its path and waits to be killed
+#include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/TimeSeededRandom.h"
 #include "engine/writer/WriterEngine.h"
@@ -68,8 +69,7 @@ struct Instance {
     fakes::FakeMessageBoxes boxes;
     TimeSeededRandom random;
     engine::writer::WriterEngine engine{clipboard};
-    Generation generation{engine, boxes, clipboard, random,
-                          [] { QCoreApplication::processEvents(); }};
+    Generation generation{engine, boxes, clipboard, random, ProcessEventsWhileRunWaits};
 };
 
 } // namespace
