@@ -129,6 +129,17 @@ public:
     virtual void quit() = 0;
 };
 
+/// Ends a session whose work is over or failed; a session that is already gone is not news.
+inline void QuitQuietly(std::unique_ptr<Application>& application) noexcept {
+    if (!application)
+        return;
+    try {
+        application->quit();
+    } catch (...) {
+    }
+    application.reset();
+}
+
 /// Creates automation sessions: CreateObject("Word.Application").
 class Engine {
 public:

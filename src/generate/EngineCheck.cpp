@@ -20,11 +20,7 @@ bool CheckWordInstalled(engine::Engine& engine, MessageBoxes& boxes,
         return false;
     }
     // The session only had to start; one that fails to quit has shown that much already.
-    try {
-        if (application)
-            application->quit();
-    } catch (...) {
-    }
+    engine::QuitQuietly(application);
     return true;
 }
 

@@ -23,17 +23,6 @@ namespace {
 
 const QString Form = QStringLiteral("Form1");
 
-// Ends a session whose work is over or failed; a session that is already gone is not news.
-void quitQuietly(std::unique_ptr<engine::Application>& application) {
-    if (!application)
-        return;
-    try {
-        application->quit();
-    } catch (...) {
-    }
-    application.reset();
-}
-
 } // namespace
 
 Generation::Generation(engine::Engine& engine, MessageBoxes& boxes, Clipboard& clipboard,
@@ -106,7 +95,7 @@ GenerationOutcome Generation::run(const GenerationInput& input) {
         }
     }
     document = nullptr;
-    quitQuietly(application);
+    engine::QuitQuietly(application);
     scratch.reset();
     DeleteFileQuietly(templatePath);
 
@@ -200,7 +189,7 @@ bool Generation::SaveDocAsJPG(const QString& wordFile) {
     });
     if (document)
         trap.step(60, [&] { application->activeDocument().closeWithoutSaving(); });
-    quitQuietly(application);
+    engine::QuitQuietly(application);
     return ok;
 }
 
