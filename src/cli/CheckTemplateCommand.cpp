@@ -6,7 +6,6 @@
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
 #include "app/TerminationSignals.h"
-#include "generate/Generation.h"
 #include "generate/TemplateCheck.h"
 #include "generate/TemplateFile.h"
 

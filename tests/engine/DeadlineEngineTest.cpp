@@ -4,7 +4,6 @@
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
 #include "generate/FillPasses.h"
-#include "generate/Generation.h"
 #include "support/Isolated.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,6 @@
 
 #include "engine/Engine.h"
 #include "generate/FillPasses.h"
-#include "generate/Generation.h"
 #include "newsletter/FieldTable.h"
 
 #include <QString>

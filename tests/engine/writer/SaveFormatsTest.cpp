@@ -3,6 +3,7 @@
 #include "EngineTestSupport.h"
 #include "engine/GenerationPasses.h"
 #include "fakes/FakeDialogs.h"
+#include "generate/Generation.h"
 #include "generate/SaveCopy.h"
 #include "generate/TemplateStore.h"
 
