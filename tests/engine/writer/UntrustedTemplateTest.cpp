@@ -1,8 +1,8 @@
 // Templates from anyone, on the real engine: nothing in them runs, nothing outside them is
 // fetched, and a password is refused at once rather than waited for.
 #include "EngineTestSupport.h"
-#include "PackageFiles.h"
 #include "NewsletterTemplate.h"
+#include "PackageFiles.h"
 #include "generate/FillPasses.h"
 #include "generate/TemplateFile.h"
 
