@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace brindlecast {
 
@@ -33,6 +34,27 @@ QStringList OwnFolders(const QString& parent, const QStringList& patterns) {
             folders.append(info.filePath());
     }
     return folders;
+}
+
+void ReadUpToLimit(InputFile& input, qint64 limit, qint64 expected,
+                   const std::function<qint64(char* into, qint64 room)>& readSome) {
+    QByteArray bytes(qsizetype(std::min<qint64>(limit + 1, expected)), Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > limit)
+                break;
+            bytes.resize(qsizetype(std::min<qint64>(limit + 1, qint64(got) * 2)));
+        }
+        const qint64 n = readSome(bytes.data() + got, bytes.size() - got);
+        if (n == 0)
+            break;
+        got += qsizetype(n);
+    }
+    bytes.truncate(got);
+    input.tooLarge = got > limit;
+    if (!input.tooLarge)
+        input.bytes = bytes;
 }
 
 } // namespace brindlecast

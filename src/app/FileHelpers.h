@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -77,6 +78,12 @@ public:
 /// substitution, "<(...)", or standard input); a named pipe, a device, a socket or a folder is
 /// refused at once ("it is not a regular file"), never waited on. Throws InputFileError.
 InputFile ReadInputFile(const QString& path, qint64 limit);
+
+/// ReadInputFile's reading, for both platform rooms: calls `readSome(into, room)`, which reads at
+/// most `room` bytes into `into` and returns how many (0 at the end; it throws on failure),
+/// until the end or one byte past `limit`. Starts with room for `expected` bytes and grows.
+void ReadUpToLimit(InputFile& input, qint64 limit, qint64 expected,
+                   const std::function<qint64(char* into, qint64 room)>& readSome);
 
 /// A file that could not be put in place; what() says why. kind() tells a failure of the
 /// target's place, which every later file there would share (no room left on its disk, or its

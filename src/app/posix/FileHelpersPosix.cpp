@@ -124,29 +124,16 @@ InputFile ReadInputFile(const QString& path, qint64 limit) {
     }
     // A pipe's bytes come as its writer makes them: wait for them.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    QByteArray bytes(
-        qsizetype(std::min<qint64>(limit + 1, S_ISREG(st.st_mode) ? st.st_size + 1 : 1 << 16)),
-        Qt::Uninitialized);
-    qsizetype got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > limit)
-                break;
-            bytes.resize(qsizetype(std::min<qint64>(limit + 1, qint64(got) * 2)));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw failed(errno);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    input.tooLarge = got > limit;
-    if (!input.tooLarge)
-        input.bytes = bytes;
+    ReadUpToLimit(input, limit, S_ISREG(st.st_mode) ? st.st_size + 1 : 1 << 16,
+                  [&](char* into, qint64 room) -> qint64 {
+                      for (;;) {
+                          const ssize_t n = ::read(fd, into, size_t(room));
+                          if (n >= 0)
+                              return n;
+                          if (errno != EINTR)
+                              throw failed(errno);
+                      }
+                  });
     return input;
 }
 

@@ -153,26 +153,12 @@ InputFile ReadInputFile(const QString& path, qint64 limit) {
         input.tooLarge = true;
         return input;
     }
-    QByteArray bytes(qsizetype(std::min<qint64>(limit + 1, size.QuadPart + 1)), Qt::Uninitialized);
-    qsizetype got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > limit)
-                break;
-            bytes.resize(qsizetype(std::min<qint64>(limit + 1, qint64(got) * 2)));
-        }
+    ReadUpToLimit(input, limit, size.QuadPart + 1, [&](char* into, qint64 room) -> qint64 {
         DWORD n = 0;
-        const auto wanted = DWORD(std::min<qsizetype>(bytes.size() - got, 1 << 24));
-        if (!ReadFile(file.get(), bytes.data() + got, wanted, &n, nullptr))
+        if (!ReadFile(file.get(), into, DWORD(std::min<qint64>(room, 1 << 24)), &n, nullptr))
             throw failed(GetLastError());
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    input.tooLarge = got > limit;
-    if (!input.tooLarge)
-        input.bytes = bytes;
+        return n;
+    });
     return input;
 }
 
