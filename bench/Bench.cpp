@@ -118,8 +118,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir home;
     if (qEnvironmentVariableIsEmpty("BRINDLECAST_BENCH_HOME")) {
         qputenv("BRINDLECAST_BENCH_HOME", QFile::encodeName(home.path()));
-        for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
-            qputenv(name, QFile::encodeName(home.path()));
+        keepAwayFromTheUser(home.path());
     }
     QApplication app(argc, argv);
     if (app.arguments().contains(QStringLiteral("--startup-probe")))
@@ -183,10 +182,7 @@ int main(int argc, char* argv[]) {
     const QString profile = work.filePath(QStringLiteral("profile"));
     for (int look = 1; look <= LookCount; ++look) {
         const QString templatePath = work.filePath(QStringLiteral("look%1.dot").arg(look));
-        QFile file(templatePath);
-        file.open(QIODevice::WriteOnly);
-        file.write(LoadTemplateResource(TemplateResourceId(look)));
-        file.close();
+        writeFile(templatePath, LoadTemplateResource(TemplateResourceId(look)));
         if (look == 1) // the profile's first start: not measured
             timeConversion(templatePath, QStringLiteral("doc"), work.path(), profile);
         for (int i = 0; i < baselineRuns; ++i)

@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <algorithm>
@@ -24,6 +25,21 @@ inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Nothing of the user's is touched: settings and working files live in `folder`.
+inline void keepAwayFromTheUser(const QString& folder) {
+    for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
+        qputenv(name, QFile::encodeName(folder));
+}
+
+// The documents and lists a benchmark works on; one it cannot write ends it.
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
 }
 
 // The outside baseline: one cold `soffice --convert-to`, in a profile of the caller's, timed

@@ -71,14 +71,10 @@ double run(const QStringList& arguments) {
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QTemporaryDir work;
-    for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
-        qputenv(name, QFile::encodeName(work.path()));
-    QFile source(work.filePath("long.fodt"));
-    source.open(QIODevice::WriteOnly);
-    source.write(longDocument().toUtf8());
-    source.close();
-    timeConversion(source.fileName(), QStringLiteral("docx"), work.path(),
-                   work.filePath("profile"));
+    keepAwayFromTheUser(work.path());
+    const QString source = work.filePath("long.fodt");
+    writeFile(source, longDocument().toUtf8());
+    timeConversion(source, QStringLiteral("docx"), work.path(), work.filePath("profile"));
     const QString document = work.filePath("long.docx");
     const QString made = work.filePath("long.pdf");
 

@@ -93,10 +93,7 @@ double baselineOne(const QString& source, const QString& folder, const QString& 
                                      {"[CitySTZIP2]", QStringLiteral("Springfield IL 6%1").arg(i)}})
         text.replace(QLatin1String(tag), value, Qt::CaseInsensitive);
     const QString filled = QStringLiteral("%1/%2.fodt").arg(folder).arg(i);
-    QFile file(filled);
-    file.open(QIODevice::WriteOnly);
-    file.write(text.toUtf8());
-    file.close();
+    writeFile(filled, text.toUtf8());
     return timeConversion(filled, QStringLiteral("doc"), folder, profile);
 }
 
@@ -105,8 +102,7 @@ double baselineOne(const QString& source, const QString& folder, const QString& 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QTemporaryDir work;
-    for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
-        qputenv(name, QFile::encodeName(work.path()));
+    keepAwayFromTheUser(work.path());
     const QString program = QStringLiteral(BRINDLECAST_PROGRAM);
     const int total = 500, sample = 100, baselineRuns = 50;
     writeList(work.filePath("list.csv"), total);

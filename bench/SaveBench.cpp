@@ -73,10 +73,8 @@ double timeSave(Form2& preview, ScriptedSaveDialog& dialog, CountingBoxes& boxes
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Nothing of the user's is touched: settings and working files live in a folder of our own.
     QTemporaryDir home;
-    for (const char* name : {"XDG_CONFIG_HOME", "TEMP"})
-        qputenv(name, QFile::encodeName(home.path()));
+    keepAwayFromTheUser(home.path());
     QApplication app(argc, argv);
     QTemporaryDir work;
     const int warmRuns = 7, baselineRuns = 3;
