@@ -1,6 +1,7 @@
 // The file helpers on a POSIX system: what Qt's file classes cannot say or do exactly (a link
 // is something at a path; a file made for this run is made exclusively, never through a link; an
 // input is read without waiting on a named pipe).
+#include "Descriptor.h"
 #include "app/FileHelpers.h"
 
 #include <QFile>
@@ -53,24 +54,17 @@ void WriteFreshFile(const QString& path, const QByteArray& bytes) {
     const QByteArray native = QFile::encodeName(path);
     // A folder at the path is not ours to remove; unlink fails on it and open reports it.
     ::unlink(native.constData());
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          S_IRUSR | S_IWUSR);
-    if (fd < 0)
+    Descriptor fd(::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         S_IRUSR | S_IWUSR));
+    if (fd.get() < 0)
         throw writeError(path, errno);
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : ENOSPC;
-            ::close(fd);
-            ::unlink(native.constData());
-            throw writeError(path, error);
-        }
-        written += n;
+    if (!WriteAll(fd.get(), bytes.constData(), bytes.size())) {
+        const int error = errno;
+        fd.close();
+        ::unlink(native.constData());
+        throw writeError(path, error);
     }
-    if (::close(fd) != 0) {
+    if (fd.close() != 0) {
         const int error = errno;
         ::unlink(native.constData());
         throw writeError(path, error);
@@ -98,14 +92,11 @@ InputFile ReadInputFile(const QString& path, qint64 limit) {
         return InputFileError(QString::fromLocal8Bit(std::strerror(error)).toStdString());
     };
     // Without O_NONBLOCK, opening a named pipe waits for a writer, for ever if none comes.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const Descriptor file(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    const int fd = file.get();
     if (fd < 0)
         throw failed(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         throw failed(errno);

@@ -1,6 +1,7 @@
 // Putting a made file in place on a POSIX system: a new file beside the target, flushed to the
 // disk and counted before rename() gives it the target's name. rename() replaces the name, never
 // what a link there leads to, and never leaves the name without a whole file.
+#include "Descriptor.h"
 #include "app/FileHelpers.h"
 
 #include <QFile>
@@ -46,28 +47,6 @@ void refuseToReplace(const QByteArray& target, const std::optional<FileId>& unto
                          PlaceError::Kind::ThisFile);
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : mFd(fd) {}
-    ~Descriptor() {
-        if (mFd >= 0)
-            ::close(mFd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return mFd; }
-    // close() reports what the last writes could not do on some file systems (NFS).
-    int close() {
-        const int result = ::close(mFd);
-        mFd = -1;
-        return result;
-    }
-
-private:
-    int mFd;
-};
-
 // The new file beside the target, under a hidden name of its own.
 Descriptor createBeside(const QString& target, QByteArray& name) {
     const QString folder = QFileInfo(target).absolutePath();
@@ -85,19 +64,6 @@ Descriptor createBeside(const QString& target, QByteArray& name) {
     }
 }
 
-bool writeAll(int fd, const char* bytes, ssize_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, bytes, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        bytes += n;
-        size -= n;
-    }
-    return true;
-}
-
 void copyWhole(int in, int out, qint64 expected, const QString& source, const QString& target) {
     qint64 copied = 0;
     std::vector<char> chunk(1 << 16);
@@ -111,7 +77,7 @@ void copyWhole(int in, int out, qint64 expected, const QString& source, const QS
                 PlaceError::Kind::ThisFile);
         if (got == 0)
             break;
-        if (!writeAll(out, chunk.data(), got))
+        if (!WriteAll(out, chunk.data(), got))
             failPlacing(target, errno);
         copied += got;
     }
