@@ -66,6 +66,15 @@ private:
     QByteArray mSaved;
 };
 
+/// A Word 97-2003 template as the stand-in reads it: the compound file's first bytes, and with
+/// `macros` the name of the storage such a file keeps its macro project in.
+inline QByteArray Word97Template(bool macros = false) {
+    QByteArray bytes("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+    if (macros)
+        bytes += QByteArray("M\0a\0c\0r\0o\0s\0", 12);
+    return bytes;
+}
+
 /// Every way the stand-in can be as strict as Word, at once: a Word that rejects its first calls
 /// as busy, takes BuiltInDocumentProperties only in its own form, keeps a template's format on a
 /// bare SaveAs, fails a line's text frame, and has a Normal template an add-in changed.
