@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -39,6 +40,11 @@ public:
         for (const QString& line : lines_(QStringLiteral("calls.log")))
             lines << line.section(QLatin1Char(' '), 1);
         return lines;
+    }
+    /// The findings ("!" lines) since the last forget(), one a line, for a test's message:
+    /// what Word would have asked nobody, or what touched a document of the user's.
+    std::string findings() const {
+        return calls().filter(QRegularExpression(QStringLiteral("^! "))).join('\n').toStdString();
     }
     /// The servers started since the last forget().
     std::vector<unsigned long> pids() const {
