@@ -74,12 +74,25 @@ QString macrosIn(const std::vector<ZipEntry>& entries) {
             return entry.name.endsWith(QLatin1String("vbaProject.bin"), Qt::CaseInsensitive);
         }))
         found << QStringLiteral("a Word macro project");
-    if (holds([](const ZipEntry& entry) { return entry.name.startsWith(QLatin1String("Basic/")); }))
+    // Only a module or a dialog counts: a library's index (script-lb.xml, dialog-lb.xml) and
+    // the list of libraries (script-lc.xml, dialog-lc.xml) hold no code, also when present.
+    const auto inFolder = [](const char* folder, const char* libraries, const char* library) {
+        return [=](const ZipEntry& entry) {
+            const QString name = entry.name.section('/', -1);
+            return entry.name.startsWith(QLatin1String(folder)) && !entry.name.endsWith('/') &&
+                   name != QLatin1String(libraries) && name != QLatin1String(library);
+        };
+    };
+    if (holds(inFolder("Basic/", "script-lc.xml", "script-lb.xml")))
         found << QStringLiteral("Basic macros");
+    if (holds(inFolder("Dialogs/", "dialog-lc.xml", "dialog-lb.xml")))
+        found << QStringLiteral("Basic dialogs");
     if (holds(
             [](const ZipEntry& entry) { return entry.name.startsWith(QLatin1String("Scripts/")); }))
         found << QStringLiteral("scripts");
-    return found.join(QStringLiteral(" and "));
+    const QString last = found.isEmpty() ? QString() : found.takeLast();
+    return found.isEmpty() ? last
+                           : found.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 void identifyZip(TemplateFile& file) {

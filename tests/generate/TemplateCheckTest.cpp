@@ -55,6 +55,22 @@ TEST_F(TemplateFileTest, TellsWhatIsNoTemplateBeforeAnyEngineSeesIt) {
                                                {"Basic/Standard/Module1.xml", "<m/>"}}))
                   .macros,
               "Basic macros");
+    // An empty library's index is no macro; a dialog is part of them.
+    const auto odfWith = [&](const QList<QByteArray>& names) {
+        std::vector<std::pair<QByteArray, QByteArray>> parts{{"mimetype", odfType},
+                                                             {"content.xml", "<?xml?>"}};
+        for (const QByteArray& name : names)
+            parts.emplace_back(name, "<l/>");
+        return IdentifyTemplate("x", StoredZip(parts)).macros;
+    };
+    EXPECT_EQ(odfWith({"Basic/script-lc.xml", "Basic/Standard/script-lb.xml",
+                       "Dialogs/dialog-lc.xml", "Dialogs/Standard/dialog-lb.xml"}),
+              "");
+    EXPECT_EQ(odfWith({"Dialogs/Standard/Dialog1.xml", "Basic/Extra/Module2.xml"}),
+              "Basic macros and Basic dialogs");
+    EXPECT_EQ(odfWith({"Scripts/python/x.py", "Dialogs/Standard/Dialog1.xml",
+                       "Basic/Standard/Module1.xml"}),
+              "Basic macros, Basic dialogs and scripts");
     EXPECT_EQ(IdentifyTemplate("x", StoredZip({{"[Content_Types].xml", "<T/>"},
                                                {"word/document.xml", ""},
                                                {"word/vbaProject.bin", "\xD0\xCF"}}))

@@ -29,6 +29,8 @@ program=$(readlink -f "$root/usr/bin/brindlecast")
 [[ $program == "$root/usr/lib/brindlecast/brindlecast" ]] ||
   { echo "usr/bin/brindlecast leads to $program"; exit 1; }
 [[ -f $root/usr/lib/brindlecast/brindlecast-writer.so ]] || { echo "The engine module is missing"; exit 1; }
+# A tree for running the program alone builds no manual page; a package must carry it.
+[[ -f $root/usr/share/man/man1/brindlecast.1.gz ]] || { echo "The manual page is missing"; exit 1; }
 
 said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/brindlecast" --version)
 [[ $said == "brindlecast $version" ]] || { echo "--version said: $said"; exit 1; }

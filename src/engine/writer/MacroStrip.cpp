@@ -5,6 +5,7 @@
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/container/XNameReplace.hpp>
 #include <com/sun/star/document/XEmbeddedScripts.hpp>
 #include <com/sun/star/document/XEventsSupplier.hpp>
@@ -15,6 +16,7 @@
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/script/XEventAttacherManager.hpp>
 #include <com/sun/star/script/XLibraryContainer2.hpp>
+#include <com/sun/star/script/XLibraryContainerPassword.hpp>
 
 namespace brindlecast::engine::writer {
 
@@ -25,14 +27,32 @@ using css::uno::UNO_QUERY;
 
 namespace {
 
-void removeLibraries(const Reference<css::script::XLibraryContainer>& libraries) {
+// Every module and dialog goes, from every library, and then every library but Standard. The
+// office's Basic keeps a library named Standard in every document and will not let it go:
+// removing it only takes it off the container's list, which is no promise about what the next
+// store writes. An empty library holds nothing to pass on, whatever becomes of it.
+void emptyLibraries(const Reference<css::script::XLibraryContainer>& libraries) {
     if (!libraries.is())
         return;
     const Reference<css::script::XLibraryContainer2> more(libraries, UNO_QUERY);
+    const Reference<css::script::XLibraryContainerPassword> locks(libraries, UNO_QUERY);
     for (const OUString& name : libraries->getElementNames()) {
-        if (more.is() && more->isLibraryReadOnly(name) && !more->isLibraryLink(name))
+        const bool link = more.is() && more->isLibraryLink(name);
+        if (more.is() && !link && more->isLibraryReadOnly(name))
             more->setLibraryReadOnly(name, false);
-        libraries->removeLibrary(name);
+        // A locked library cannot be read without its password, nor emptied; only removed.
+        const bool locked = locks.is() && locks->isLibraryPasswordProtected(name) &&
+                            !locks->isLibraryPasswordVerified(name);
+        if (!link && !locked) {
+            libraries->loadLibrary(name);
+            const Reference<css::container::XNameContainer> library(libraries->getByName(name),
+                                                                    UNO_QUERY);
+            if (library.is())
+                for (const OUString& element : library->getElementNames())
+                    library->removeByName(element);
+        }
+        if (name != "Standard")
+            libraries->removeLibrary(name);
     }
 }
 
@@ -108,9 +128,9 @@ void dropWordProject(const Reference<css::lang::XComponent>& document) {
 void StripMacros(const Reference<css::lang::XComponent>& document) {
     const Reference<css::document::XEmbeddedScripts> scripts(document, UNO_QUERY);
     if (scripts.is()) {
-        removeLibraries(
+        emptyLibraries(
             Reference<css::script::XLibraryContainer>(scripts->getBasicLibraries(), UNO_QUERY));
-        removeLibraries(
+        emptyLibraries(
             Reference<css::script::XLibraryContainer>(scripts->getDialogLibraries(), UNO_QUERY));
     }
     dropWordProject(document);

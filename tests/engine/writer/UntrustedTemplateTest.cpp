@@ -1,15 +1,13 @@
-// Templates from anyone, on the real engine: nothing in them runs, nothing outside them is
-// fetched, and a password is refused at once rather than waited for.
-#include "EngineTestSupport.h"
-#include "NewsletterTemplate.h"
+// Templates from anyone, on the real engine: nothing outside them is fetched, and a password is
+// refused at once rather than waited for. Their macros: TemplateMacrosTest.cpp.
+#include "UntrustedTemplate.h"
+
 #include "PackageFiles.h"
-#include "generate/FillPasses.h"
 #include "generate/TemplateFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
@@ -25,60 +23,6 @@ namespace {
 
 using namespace engine;
 using namespace testing;
-
-QString fodt(const QString& body, const QString& scripts = {}) {
-    return (testing::fodtStart() + QStringLiteral(R"(
- %1
- <office:body><office:text>%2</office:text></office:body>
-</office:document>
-)"))
-        .arg(scripts, body);
-}
-
-class UntrustedTemplateTest : public ::testing::Test {
-protected:
-    // The Flat ODF `source`, stored by the engine in the formats of `filters` (none: as is).
-    QStringList make(const QString& name, const QString& source,
-                     const std::vector<std::pair<QString, QString>>& filters,
-                     const QString& password = {}) {
-        const QString flat = environment.root(name + ".fodt");
-        QFile file(flat);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(source.toUtf8());
-        file.close();
-        QStringList made;
-        const auto application = sharedEngine().createApplication();
-        Document& document = application->open(flat, true);
-        for (const auto& [suffix, filter] : filters) {
-            made << environment.root(name + suffix);
-            writer::exportDocument(document, made.last(), filter, password);
-        }
-        application->quit();
-        return made;
-    }
-    // Opens, fills and saves `path` as a generation run does.
-    void fill(const QString& path, const QString& target, SaveFormat format) {
-        const auto application = sharedEngine().createApplication();
-        Document& document = application->open(path, true);
-        const auto value = [](int) { return QStringLiteral("Harbor News"); };
-        StoryPass(document, value);
-        IssueDatePass(*application, QStringLiteral("March 14, 2026"));
-        ShapePass(document, value, QStringLiteral("March 14, 2026"));
-        document.saveAs(target, format);
-        application->quit();
-    }
-
-    static void writeFile(const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-
-    PrivateFolders environment;
-};
-
-const std::vector<std::pair<QString, QString>> EveryKind{
-    {".doc", "MS Word 97"}, {".docx", "MS Word 2007 XML"}, {".odt", "writer8"}};
 
 // A web server on a thread of its own that counts requests and answers each with "not found",
 // so that an engine that does fetch goes on rather than waiting for an answer.
@@ -194,118 +138,6 @@ TEST_F(UntrustedTemplateTest, NothingOutsideTheTemplateIsOpened) {
     EXPECT_LT(got, 0) << "the engine opened "
                       << reinterpret_cast<const inotify_event*>(events)->name;
     EXPECT_TRUE(independentText(environment.root("made0")).contains("Harbor News"));
-}
-
-// Runs Main on every event a fill passes through: opening, storing, closing.
-QString macroListeners() {
-    QString listeners;
-    for (const char* event :
-         {"dom:load", "office:load-finished", "office:view-created", "office:copy-to",
-          "office:copy-to-done", "office:prepare-unload", "dom:unload"})
-        listeners += QStringLiteral(R"(<script:event-listener script:language="ooo:script"
- script:event-name="%1" xlink:href="vnd.sun.star.script:Standard.Module1.Main?language=Basic&amp;location=document"/>)")
-                         .arg(QLatin1String(event));
-    return QStringLiteral("<office:event-listeners>%1</office:event-listeners>").arg(listeners);
-}
-
-QString macroCode(const QString& marker) {
-    return QStringLiteral("Sub Main\n  Open \"%1\" For Output As #1\n  Print #1, \"ran\"\n"
-                          "  Close #1\nEnd Sub\n")
-        .arg(marker)
-        .toHtmlEscaped();
-}
-
-// The macro in a Flat ODF document.
-QString macroScripts(const QString& marker) {
-    return QStringLiteral(R"(<office:scripts><office:script script:language="ooo:Basic">
- <ooo:libraries><ooo:library-embedded ooo:name="Standard"><ooo:module ooo:name="Module1">
- <ooo:source-code>%1</ooo:source-code></ooo:module></ooo:library-embedded></ooo:libraries>
- </office:script>%2</office:scripts>)")
-        .arg(macroCode(marker), macroListeners());
-}
-
-// The macro in an OpenDocument package, where its Basic library is a folder of its own.
-QByteArray macroOdt(const QString& marker) {
-    const QByteArray libraries = R"(<?xml version="1.0" encoding="UTF-8"?>
-<library:libraries xmlns:library="http://openoffice.org/2000/library" xmlns:xlink="http://www.w3.org/1999/xlink">
- <library:library library:name="Standard" library:link="false"/></library:libraries>)";
-    const QByteArray library = R"(<?xml version="1.0" encoding="UTF-8"?>
-<library:library xmlns:library="http://openoffice.org/2000/library" library:name="Standard"
- library:readonly="false" library:passwordprotected="false">
- <library:element library:name="Module1"/></library:library>)";
-    const QByteArray module = R"(<?xml version="1.0" encoding="UTF-8"?>
-<script:module xmlns:script="http://openoffice.org/2000/script" script:name="Module1"
- script:language="StarBasic">)" +
-                              macroCode(marker).toUtf8() + "</script:module>";
-    return OdtPackage(QStringLiteral("<office:scripts>%1</office:scripts><office:body><office:text>"
-                                     "<text:p>[NLTITLE]</text:p></office:text></office:body>")
-                          .arg(macroListeners()),
-                      {}, {},
-                      {{"Basic/script-lc.xml", libraries},
-                       {"Basic/Standard/script-lb.xml", library},
-                       {"Basic/Standard/Module1.xml", module}});
-}
-
-TEST_F(UntrustedTemplateTest, AMacroThatRunsOnOpeningNeverRuns) {
-    const QString marker = environment.root("marker");
-    // The engine takes macros out of what it writes, so the templates are made by hand.
-    const QString flat = environment.root("macro.fodt");
-    writeFile(flat, fodt("<text:p>[NLTITLE]</text:p>", macroScripts(marker)).toUtf8());
-    const QStringList templates{environment.root("macro.odt")};
-    writeFile(templates[0], macroOdt(marker));
-    for (const QString& path : templates + QStringList{flat}) {
-        fill(path, path + ".out.doc", SaveFormat::Doc);
-        fill(path, path + ".pdf", SaveFormat::Pdf);
-        EXPECT_TRUE(independentText(path + ".out.doc").contains("Harbor News"));
-    }
-    EXPECT_FALSE(QFile::exists(marker)) << "a macro of the template ran";
-
-    // The same file in an office that lets macros run, opening it as a person would: the
-    // macro is real and does write the file.
-    const QString profile = environment.root("lax-profile");
-    QDir().mkpath(profile + "/user");
-    QFile settings(profile + "/user/registrymodifications.xcu");
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write(R"(<?xml version="1.0" encoding="UTF-8"?>
-<oor:items xmlns:oor="http://openoffice.org/2001/registry"><item
- oor:path="/org.openoffice.Office.Common/Security/Scripting"><prop oor:name="MacroSecurityLevel"
- oor:op="fuse"><value>0</value></prop></item></oor:items>)");
-    settings.close();
-    QProcess office;
-    for (int start = 0; start < 3 && !QFile::exists(marker); ++start) {
-        office.start("/usr/lib/libreoffice/program/soffice.bin",
-                     {"-env:UserInstallation=" + QUrl::fromLocalFile(profile).toString(),
-                      "--headless", "--norestore", templates[0]});
-        // A fresh profile's first start only makes the profile and ends.
-        for (int wait = 0; wait < 300 && !QFile::exists(marker); ++wait)
-            if (office.waitForFinished(100))
-                break;
-    }
-    EXPECT_TRUE(QFile::exists(marker)) << "the macro does not run even where macros may";
-    office.kill();
-    office.waitForFinished();
-}
-
-TEST_F(UntrustedTemplateTest, NoMacroGoesIntoANewsletter) {
-    // Any OLE file will do as the Word macro project: the engine keeps it as it is.
-    const QString project = make("project", fodt("<text:p/>"), {{".doc", "MS Word 97"}})[0];
-    const QStringList templates{environment.root("macros.docx"), environment.root("macros.odt")};
-    QFile projectFile(project);
-    ASSERT_TRUE(projectFile.open(QIODevice::ReadOnly));
-    writeFile(templates[0],
-              DocxWithMacros("<w:p><w:r><w:t>[NLTitle]</w:t></w:r></w:p>", projectFile.readAll()));
-    writeFile(templates[1], macroOdt(environment.root("marker")));
-    for (const QString& path : templates) {
-        for (const SaveFormat format : {SaveFormat::Docx, SaveFormat::Odt}) {
-            const QString made = path + (format == SaveFormat::Odt ? ".odt" : ".docx");
-            fill(path, made, format);
-            const QString parts =
-                toolOutput("unzip", {"-l", made}) + toolOutput("unzip", {"-p", made, "*.xml"});
-            ASSERT_TRUE(parts.contains("document")) << made.toStdString();
-            for (const char* macros : {"vbaProject", "macroEnabled", "Basic/", "script:event"})
-                EXPECT_FALSE(parts.contains(macros)) << macros << " in " << made.toStdString();
-        }
-    }
 }
 
 TEST_F(UntrustedTemplateTest, APasswordIsRefusedAtOnce) {

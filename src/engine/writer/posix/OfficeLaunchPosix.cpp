@@ -18,7 +18,7 @@ namespace brindlecast::engine::writer {
 
 namespace {
 
-[[noreturn]] void fail(const QString& message) {
+[[noreturn]] void failToLaunch(const QString& message) {
     throw EngineError(message.toStdString());
 }
 
@@ -78,15 +78,15 @@ void openDescriptors(ChildPlan& plan, const QString& logFile) {
     plan.log = ::open(QFile::encodeName(logFile).constData(),
                       O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
     if (plan.log < 0)
-        fail(QStringLiteral("The document engine's log file could not be created (%1).")
-                 .arg(errorText(errno)));
+        failToLaunch(QStringLiteral("The document engine's log file could not be created (%1).")
+                         .arg(errorText(errno)));
     plan.input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (plan.input < 0 || ::pipe2(plan.report, O_CLOEXEC) != 0) {
         const int error = errno;
         ::close(plan.log);
         if (plan.input >= 0)
             ::close(plan.input);
-        fail(
+        failToLaunch(
             QStringLiteral("The document engine could not be started (%1).").arg(errorText(error)));
     }
 }
@@ -127,8 +127,8 @@ void awaitExec(pid_t pid, int report, const QByteArray& program) {
     ::close(report);
     if (got == sizeof execError) {
         ::waitpid(pid, nullptr, 0);
-        fail(QStringLiteral("The document engine %1 could not be started (%2).")
-                 .arg(QString::fromLocal8Bit(program), errorText(execError)));
+        failToLaunch(QStringLiteral("The document engine %1 could not be started (%2).")
+                         .arg(QString::fromLocal8Bit(program), errorText(execError)));
     }
 }
 
@@ -156,8 +156,8 @@ ProcessId LaunchOffice(const OfficeCommand& command) {
     ::close(plan.input);
     if (pid < 0) {
         ::close(plan.report[0]);
-        fail(QStringLiteral("The document engine could not be started (%1).")
-                 .arg(errorText(forkError)));
+        failToLaunch(QStringLiteral("The document engine could not be started (%1).")
+                         .arg(errorText(forkError)));
     }
     ::setpgid(pid, pid); // also here, so that killing the group cannot race the child's own call
     awaitExec(pid, plan.report[0], plan.program);
