@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <map>
 
 namespace brindlecast {
