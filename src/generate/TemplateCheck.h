@@ -3,6 +3,7 @@
 #include "newsletter/ConditionalText.h"
 
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <vector>
@@ -94,5 +95,9 @@ TemplateReport AnalyseTemplate(const std::vector<PlacedText>& texts);
 
 /// The report on an open document: its texts analysed and its blocks read (see ReadBlocks).
 TemplateReport CheckTemplate(engine::Document& document);
+
+/// The name among `names` that the bracketed `word` was likely meant to be ("[Salutaton]" for
+/// "Salutation"), as close as a slip of a key or two; none when no name is.
+std::optional<QString> NearestName(const QString& word, const QStringList& names);
 
 } // namespace brindlecast

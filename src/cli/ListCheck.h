@@ -1,0 +1,40 @@
+#pragma once
+
+#include "CheckTemplateCommand.h"
+#include "MakeValues.h"
+#include "generate/TemplateCheck.h"
+#include "newsletter/RecipientSelection.h"
+#include "newsletter/Recipients.h"
+
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// check-template with a recipient list: what the list would fill the template with.
+namespace brindlecast::cli {
+
+/// The list of a check and the recipients a run would make of it.
+struct ListCheckInput {
+    QString path;
+    RecipientList list;
+    std::vector<int> chosen;
+    std::vector<Duplicate> duplicates;
+};
+
+/// Reads --recipients and chooses as make would (--rows, --where, each person once). Throws
+/// UsageError naming the list.
+ListCheckInput ReadListForCheck(const CheckOptions& options);
+
+struct ListCheck {
+    /// The names that fill bracketed words: the list's columns and the values' own names.
+    QStringList names;
+    /// The report's lines on the list, none without one.
+    QStringList lines;
+};
+
+/// What `values` and, when there is one, the list fill in the template `report` describes,
+/// what stays empty for whom, and the columns nothing uses.
+ListCheck CheckAgainstList(const TemplateReport& report, const NewsletterValues& values,
+                           const std::optional<ListCheckInput>& input);
+
+} // namespace brindlecast::cli
