@@ -73,6 +73,7 @@ QByteArray listLetter() {
         "<text:p>[IF Level = \"gold\"]Gold perks apply.[ELSE]Standard perks.[END IF]</text:p>"
         "<text:p>[END IF]</text:p>"
         "<text:p>[IF NOT member]Join us! [END IF]Regards.</text:p>"
+        "<text:p>[IF Fax]By fax too.[END IF]</text:p>"
         "<table:table xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\">"
         "<table:table-column/><table:table-row><table:table-cell><text:p>[IF Company]Attn: "
         "[Company][END IF]</text:p></table:table-cell></table:table-row></table:table>"
@@ -92,6 +93,8 @@ TEST_F(BlockCommandTest, AListRunKeepsWhatFitsEachRecipientAndLeavesNoBlankLine)
                                      "  [IF Member]  kept for 1 of 2\n"
                                      "    [IF Level = \"gold\"]  kept for 1 of 2\n"
                                      "  [IF NOT member]  kept for 1 of 2\n"
+                                     "  [IF Fax]  kept for 0 of 2 (Fax is neither a field nor a "
+                                     "column: always empty)\n"
                                      "  [IF Company]  kept for 1 of 2\n"
                                      "Columns nothing uses: Notes.\n"))
         << checked.out.toStdString();
