@@ -2,12 +2,14 @@
 // each, on one engine and on as many as the program chooses; the same 500 as one combined PDF;
 // the engine's memory after 100 and after 500 newsletters; and as the outside baseline a
 // script that fills the template's source and calls a one-shot `soffice --convert-to doc` per
-// recipient, timed on 50. Prints rates and ratios.
+// recipient, timed on 50; and 100 recipients from a template of the user's own with ten IF blocks
+// and without ("blocks" as the argument times these alone). Prints rates and ratios.
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <atomic>
@@ -97,6 +99,69 @@ double baselineOne(const QString& source, const QString& folder, const QString& 
     return timeConversion(filled, QStringLiteral("doc"), folder, profile);
 }
 
+// The newsletter template with ten lines for the recipient, each in an "[IF …]" block or, for
+// the comparison, plain; as a template of the user's own, converted once to .odt. Half the blocks
+// are kept (Company is filled), half go; two run over two paragraphs.
+QString userTemplate(const QString& source, const QString& folder, const QString& profile,
+                     bool blocks) {
+    const auto paragraph = [](const QString& text) {
+        return QStringLiteral("<text:p>%1</text:p>").arg(text);
+    };
+    QString lines;
+    for (int i = 0; i < 10; ++i) {
+        const QString open =
+            blocks ? QStringLiteral("[IF %1]").arg(i % 2 ? "Company" : "Fax") : QString();
+        const QString close = blocks ? QStringLiteral("[END IF]") : QString();
+        const QString line = QStringLiteral("Line %1 for [RecipientName] of [Company]").arg(i);
+        if (i >= 2)
+            lines += paragraph(open + line + close);
+        else if (blocks)
+            lines +=
+                paragraph(open) + paragraph(line) + paragraph(line + ", more") + paragraph(close);
+        else
+            lines += paragraph(line) + paragraph(line + ", more");
+    }
+    QString text = source;
+    text.replace(QStringLiteral("</office:text>"), lines + QStringLiteral("</office:text>"));
+    const QString name = blocks ? QStringLiteral("blocks") : QStringLiteral("plain");
+    const QString fodt = QStringLiteral("%1/%2.fodt").arg(folder, name);
+    writeFile(fodt, text.toUtf8());
+    timeConversion(fodt, QStringLiteral("odt"), folder, profile);
+    return QStringLiteral("%1/%2.odt").arg(folder, name);
+}
+
+// Newsletters per second from a template of the user's own on one engine, the median of three
+// runs, each with its engine's start.
+double userTemplateRate(const QString& program, const QString& work, const QString& templatePath,
+                        int recipients) {
+    std::vector<double> rates;
+    for (int run = 0; run < 3; ++run) {
+        const QString out =
+            QStringLiteral("%1/user-%2-%3").arg(work, QFileInfo(templatePath).baseName()).arg(run);
+        const Made made = make(program,
+                               {"--template", templatePath, "--recipients",
+                                work + QStringLiteral("/sample.csv"), "--output", out},
+                               1);
+        rates.push_back(recipients / made.seconds);
+    }
+    return median(rates);
+}
+
+void printBlockRates(const QString& program, const QString& work, const QString& source,
+                     const QString& profile, int recipients) {
+    const QString folder = work + QStringLiteral("/user");
+    QDir().mkpath(folder);
+    const double plain =
+        userTemplateRate(program, work, userTemplate(source, folder, profile, false), recipients);
+    const double blocks =
+        userTemplateRate(program, work, userTemplate(source, folder, profile, true), recipients);
+    std::printf("%d recipients from a template of the user's own, one engine, median of 3 runs:\n",
+                recipients);
+    std::printf("  without IF blocks         %5.1f per second\n", plain);
+    std::printf("  with ten IF blocks        %5.1f per second  %5.2fx without\n", blocks,
+                blocks / plain);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -107,6 +172,15 @@ int main(int argc, char* argv[]) {
     const int total = 500, sample = 100, baselineRuns = 50;
     writeList(work.filePath("list.csv"), total);
     writeList(work.filePath("sample.csv"), sample);
+    QFile source(QStringLiteral(BRINDLECAST_SOURCE_DIR "/resources/templates/classic.fodt"));
+    source.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(source.readAll());
+    const QString profile = work.filePath(QStringLiteral("profile"));
+    // "blocks" times the IF blocks alone.
+    if (argc > 1 && QByteArray(argv[1]) == "blocks") {
+        printBlockRates(program, work.path(), text, profile, sample);
+        return 0;
+    }
 
     const Made one = make(
         program, {"--recipients", work.filePath("list.csv"), "--output", work.filePath("one")}, 1);
@@ -120,12 +194,8 @@ int main(int argc, char* argv[]) {
         make(program,
              {"--recipients", work.filePath("sample.csv"), "--output", work.filePath("sample")}, 1);
 
-    QFile source(QStringLiteral(BRINDLECAST_SOURCE_DIR "/resources/templates/classic.fodt"));
-    source.open(QIODevice::ReadOnly);
-    const QString text = QString::fromUtf8(source.readAll());
     const QString folder = work.filePath(QStringLiteral("baseline"));
     QDir().mkpath(folder);
-    const QString profile = work.filePath(QStringLiteral("profile"));
     baselineOne(text, folder, profile, 0); // makes the profile: not measured
     double baseline = 0;
     for (int i = 1; i <= baselineRuns; ++i)
@@ -144,5 +214,6 @@ int main(int argc, char* argv[]) {
         "engine memory after %d: %ld MiB, after %d: %ld MiB (%+.1f%%; target within 15%%)\n",
         sample, first.memory, total, one.memory,
         100.0 * (one.memory - first.memory) / std::max(first.memory, 1L));
+    printBlockRates(program, work.path(), text, profile, sample);
     return 0;
 }

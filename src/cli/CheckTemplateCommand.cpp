@@ -69,7 +69,24 @@ QStringList findings(const TemplateReport& report, const QStringList& names) {
         found << QStringLiteral("[IssueDate] (%1) is never filled there: the issue date goes "
                                 "into the main text and the text boxes only.")
                      .arg(placesText(report.unfilledIssueDates));
+    for (const PlacedBlockProblem& problem : report.blockProblems)
+        found << problem.text();
     return found;
+}
+
+// Each block on a line, a block inside another indented below it.
+QStringList blockLines(const TemplateReport& report) {
+    QStringList lines;
+    if (report.blocks.empty())
+        return lines;
+    lines << QStringLiteral("IF blocks (%1):").arg(report.blocks.size());
+    for (const PlacedBlock& placed : report.blocks)
+        lines << QStringLiteral("  %1%2%3  %4, paragraph %5")
+                     .arg(QString(2 * placed.block.depth, QLatin1Char(' ')), placed.block.marker,
+                          placed.block.hasElse ? QStringLiteral(" with [ELSE]") : QString(),
+                          TextPlaceName(placed.place))
+                     .arg(placed.paragraph);
+    return lines;
 }
 
 } // namespace
@@ -96,14 +113,20 @@ QString TemplateReportText(const TemplateReport& report, const QStringList& name
     if (!missing.isEmpty() && missing.size() < PlaceholderCount)
         lines << QStringLiteral("Not in it, so never shown: %1.")
                      .arg(missing.join(QStringLiteral(", ")));
+    lines << blockLines(report);
     lines << listLines;
     const QStringList found = findings(report, names);
     for (const QString& finding : found)
         lines << QStringLiteral("Finding: ") + finding;
-    lines << (found.isEmpty() ? QStringLiteral("Usable as it is.")
-                              : QStringLiteral("Usable, with %1 finding%2.")
-                                    .arg(found.size())
-                                    .arg(found.size() == 1 ? "" : "s"));
+    if (!report.blockProblems.empty())
+        lines << QStringLiteral("Not usable until its blocks are mended (%1 finding%2).")
+                     .arg(found.size())
+                     .arg(found.size() == 1 ? "" : "s");
+    else
+        lines << (found.isEmpty() ? QStringLiteral("Usable as it is.")
+                                  : QStringLiteral("Usable, with %1 finding%2.")
+                                        .arg(found.size())
+                                        .arg(found.size() == 1 ? "" : "s"));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -20,6 +20,16 @@ struct Filled {
     QStringList columns; // the columns it comes from; none for the run's values
 };
 
+// Whether a column's values fill `field` for each recipient, by the list's own mapping or by the
+// column's name; the recipient's four fields are filled by the mapping only.
+bool fillsField(const ColumnUse& use, int field) {
+    const bool mapped = std::any_of(use.fields.begin(), use.fields.end(),
+                                    [&](RecipientField f) { return FieldIndex(f) == field; });
+    const auto named = FieldNamed(use.column.simplified());
+    return mapped || (named == field && (field < FieldIndex(RecipientField::Name) ||
+                                         field > FieldIndex(RecipientField::CityStZip)));
+}
+
 // Every placeholder and bracketed name of the template that a value fills, each with the columns
 // of the list that fill it.
 std::vector<Filled> filledPlaceholders(const TemplateReport& report, const RecipientList* list,
@@ -31,13 +41,7 @@ std::vector<Filled> filledPlaceholders(const TemplateReport& report, const Recip
         Filled entry{PlaceholderName(field), FieldPlaceholderName(field), {}};
         for (int column = 0; list && column < int(list->columns.size()); ++column) {
             const ColumnUse& use = list->columns[size_t(column)];
-            const bool mapped =
-                std::any_of(use.fields.begin(), use.fields.end(),
-                            [&](RecipientField f) { return FieldIndex(f) == field; });
-            const auto named = FieldNamed(use.column.simplified());
-            const bool byName = named == field && (field < FieldIndex(RecipientField::Name) ||
-                                                   field > FieldIndex(RecipientField::CityStZip));
-            if (mapped || byName) {
+            if (fillsField(use, field)) {
                 entry.columns.append(use.column);
                 usedColumns.insert(column);
             }
@@ -84,6 +88,44 @@ QString emptiesLine(const Filled& entry, const ListCheckInput& input, const Merg
     if (empty > NamedEmpties)
         line += QStringLiteral(" and %1 more").arg(empty - NamedEmpties);
     return line;
+}
+
+// For each block, how many recipients its own condition keeps it for (a block inside another is
+// counted as if that one were kept); the columns its condition reads count as used.
+QStringList blockCounts(const TemplateReport& report, const ListCheckInput& input,
+                        const MergeValues& base, std::set<int>& usedColumns) {
+    QStringList lines;
+    if (report.blocks.empty())
+        return lines;
+    const RecipientList& list = input.list;
+    std::vector<MergeValues> recipients;
+    for (const int index : input.chosen)
+        recipients.push_back(RecipientValues(base, list, index));
+    lines << QStringLiteral("IF blocks with the list:");
+    for (const PlacedBlock& placed : report.blocks) {
+        const BlockCondition& condition = placed.block.condition;
+        const auto field = FieldNamed(condition.name.simplified());
+        const std::optional<int> column = list.columnNamed(condition.name);
+        if (column)
+            usedColumns.insert(*column);
+        for (int c = 0; field && c < int(list.columns.size()); ++c)
+            if (fillsField(list.columns[size_t(c)], *field))
+                usedColumns.insert(c);
+        const auto kept =
+            std::count_if(recipients.begin(), recipients.end(), [&](const MergeValues& values) {
+                return condition.holds([&](const QString& name) { return values.value(name); });
+            });
+        QString line =
+            QStringLiteral("  %1%2  kept for %3 of %4")
+                .arg(QString(2 * placed.block.depth, QLatin1Char(' ')), placed.block.marker)
+                .arg(kept)
+                .arg(recipients.size());
+        if (!column && !base.value(condition.name))
+            line += QStringLiteral(" (%1 is neither a field nor a column: always empty)")
+                        .arg(condition.name);
+        lines << line;
+    }
+    return lines;
 }
 
 } // namespace
@@ -143,6 +185,7 @@ ListCheck CheckAgainstList(const TemplateReport& report, const NewsletterValues&
             empties << line;
     if (!empties.isEmpty())
         check.lines << QStringLiteral("Left empty:") << empties;
+    check.lines << blockCounts(report, *input, base, usedColumns);
     QStringList unused;
     for (int column = 0; column < int(list.columns.size()); ++column)
         if (!usedColumns.count(column))

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "EngineSlot.h"
 #include "MakeCommand.h"
+#include "MakeSteps.h"
 #include "app/EventPumps.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
@@ -61,9 +62,20 @@ QString ListRunner::sharedPath() const {
     return mScratch + QStringLiteral("/shared") + engine::SaveExtension(mJob.sharedFormat);
 }
 
+bool ListRunner::hasBlocks() const {
+    return mJob.templateReport && !mJob.templateReport->blocks.empty();
+}
+
+QString ListRunner::templatePath() const {
+    return mScratch + QStringLiteral("/template") + mJob.templateSuffix;
+}
+
 void ListRunner::prepareShared(EngineSlot& slot) {
-    const QString templatePath = mScratch + QStringLiteral("/template") + mJob.templateSuffix;
-    WriteFreshFile(templatePath, mJob.templateBytes);
+    WriteFreshFile(templatePath(), mJob.templateBytes);
+    // The blocks go before anything is filled, so that no value is read as a marker; and what
+    // they remove differs by recipient: each newsletter is then made from the template itself.
+    if (hasBlocks())
+        return;
     const auto value = [this](int index) {
         return DocumentValue(mJob.values.fields[size_t(index)]);
     };
@@ -72,8 +84,8 @@ void ListRunner::prepareShared(EngineSlot& slot) {
     for (const int field : mJob.columnFields)
         shared.later |= 1u << field;
     MakeNewsletterFile(slot.engine,
-                       {templatePath, shared, value, std::nullopt, value(TitleField), sharedPath(),
-                        mJob.sharedFormat, [this](const QString& reason) {
+                       {templatePath(), shared, value, std::nullopt, value(TitleField),
+                        sharedPath(), mJob.sharedFormat, [this](const QString& reason) {
                             mConsole.error(QStringLiteral("the newsletters are made without "
                                                           "a title: %1")
                                                .arg(reason));
@@ -159,16 +171,19 @@ void ListRunner::makeOne(EngineSlot& slot, int index) {
                     OverlongNamedValueMessage(BracketedName(fill.tag), int(fill.value.size()))
                         .toStdString());
         const QString made = madePath(index);
-        MakeNewsletterFile(slot.engine,
-                           {sharedPath(),
-                            recipientFields(),
-                            [&](int field) { return DocumentValue(typed(field)); },
-                            values.issueDate,
-                            std::nullopt,
-                            made,
-                            mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
-                            {},
-                            named});
+        const bool whole = hasBlocks();
+        MakeNewsletterFile(
+            slot.engine,
+            {whole ? templatePath() : sharedPath(), whole ? FieldSpan{} : recipientFields(),
+             [&](int field) { return DocumentValue(typed(field)); }, values.issueDate,
+             whole ? std::optional(DocumentValue(typed(TitleField))) : std::nullopt, made,
+             mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
+             [this](const QString& reason) {
+                 // Told once, after the run: the progress line belongs to the main thread.
+                 std::lock_guard lock(mMutex);
+                 mTitleFailure = reason;
+             },
+             named, BlockValues(mJob.templateReport ? &*mJob.templateReport : nullptr, values)});
         if (mJob.combined.isEmpty()) {
             SaveCopy(made, RecipientOutput(mJob, index), mJob.templateFile);
             QFile::remove(made);
@@ -323,6 +338,9 @@ int ListRunner::finish(Clock::time_point start) {
         mConsole.error(QStringLiteral("nothing was made: %1").arg(mSharedFailure));
         return SomeFailed;
     }
+    if (!mTitleFailure.isEmpty())
+        mConsole.error(
+            QStringLiteral("the newsletters are made without a title: %1").arg(mTitleFailure));
     const int made = int(std::count(mMade.begin(), mMade.end(), 1));
     int code = made == total() ? AllMade : SomeFailed;
     // A stopped run's pages are not the list: the file asked for is not made from them.

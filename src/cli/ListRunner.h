@@ -42,6 +42,9 @@ private:
     QString scratchTrouble() const;
     QString madePath(int index) const;
     QString sharedPath() const;
+    QString templatePath() const;
+    /// True when the template has "[IF …]" blocks: no round is then shared.
+    bool hasBlocks() const;
     int total() const { return int(mTodo.size()); }
     int combine();
     int finish(Clock::time_point start);
@@ -64,6 +67,7 @@ private:
     std::condition_variable mChanged;
     Shared mShared = Shared::Pending;
     QString mSharedFailure;
+    QString mTitleFailure;   // why a recipient's round could not set the title
     std::vector<char> mMade; // per recipient of the list
     std::vector<Failure> mFailures;
     int mHaltIndex = -1;

@@ -107,12 +107,32 @@ TemplateReport InspectTemplate(EngineSlot& slot, const TemplateSource& source,
             QStringLiteral("no working folder can be made in %1").arg(TempFolder()).toStdString());
     const QString copy = scratch.filePath(QStringLiteral("template") + source.suffix);
     WriteFreshFile(copy, source.bytes);
+    TemplateReport report;
     try {
-        return ReadTemplateReport(slot.engine, copy);
+        report = ReadTemplateReport(slot.engine, copy);
     } catch (const engine::OpenError& error) {
         throw UsageError(QStringLiteral("%1 cannot be opened: %2; nothing was made")
                              .arg(options.templateFile, error.reason()));
     }
+    // Found before anything is made: half a run of newsletters with markers left in them is
+    // worse than none.
+    if (!report.blockProblems.empty()) {
+        QString first = report.blockProblems.front().text();
+        first.chop(1);
+        const int more = int(report.blockProblems.size()) - 1;
+        throw UsageError(
+            QStringLiteral("%1 has an IF block that cannot be used: %2%3; nothing "
+                           "was made (check-template shows every one)")
+                .arg(options.templateFile, first,
+                     more > 0 ? QStringLiteral(" (and %1 more)").arg(more) : QString()));
+    }
+    return report;
+}
+
+ValueLookup BlockValues(const TemplateReport* report, const MergeValues& values) {
+    if (!report || report->blocks.empty())
+        return {};
+    return [values](const QString& name) { return values.value(name); };
 }
 
 namespace {
@@ -139,8 +159,11 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
         return *failed;
     const MergeValues merged = values.merged();
     std::vector<NamedFill> named;
-    if (!options.templateFile.isEmpty())
-        named = NamedFills(InspectTemplate(slot, source, options), merged);
+    std::optional<TemplateReport> report;
+    if (!options.templateFile.isEmpty()) {
+        report = InspectTemplate(slot, source, options);
+        named = NamedFills(*report, merged);
+    }
     const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
     const auto value = [&](int index) { return DocumentValue(values.fields[size_t(index)]); };
     try {
@@ -159,7 +182,7 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
                  console.error(
                      QStringLiteral("%1 is made without a title: %2").arg(options.output, reason));
              },
-             named});
+             named, BlockValues(report ? &*report : nullptr, merged)});
         SaveCopy(made, options.output, source.file);
     } catch (const engine::OpenError& error) {
         // The engine names the copy it was given; the user knows the template by its own name.

@@ -116,6 +116,11 @@ void markColumnUses(ListJob& job) {
         for (const StrayWord& stray : job.templateReport->strays)
             if (!stray.broken && SameName(BracketedName(stray.text), use.column))
                 use.fills.append(stray.text);
+        // A column a block asks about is used even where nothing shows its value.
+        for (const PlacedBlock& placed : job.templateReport->blocks)
+            if (SameName(placed.block.condition.name, use.column) &&
+                !use.fills.contains(placed.block.marker))
+                use.fills.append(placed.block.marker);
     }
 }
 

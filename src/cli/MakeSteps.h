@@ -5,6 +5,8 @@
 #include "TemplateSource.h"
 #include "engine/Engine.h"
 #include "generate/TemplateCheck.h"
+#include "newsletter/BlockMarkers.h"
+#include "newsletter/MergeValues.h"
 #include "newsletter/Recipients.h"
 
 #include <QString>
@@ -40,6 +42,11 @@ std::optional<int> StartEngine(EngineSlot& slot, const QString& notMade, Console
 /// std::runtime_error for a working folder that cannot be made.
 TemplateReport InspectTemplate(EngineSlot& slot, const TemplateSource& source,
                                const MakeOptions& options);
+
+/// How the "[IF …]" blocks of the template `report` describes read `values`: a field or a
+/// column by its name in any letter case, any other name empty. None when it has no block, so
+/// that a template without blocks is not read for them again.
+ValueLookup BlockValues(const TemplateReport* report, const MergeValues& values);
 
 /// Reads a recipient list as the other inputs are read: a pipe's writer is waited for, but a
 /// named pipe or a device is refused at once. Throws RecipientListError.

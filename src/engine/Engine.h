@@ -64,6 +64,15 @@ public:
     virtual void execute(const QString& findText, const QString& replaceWith, Replace replace) = 0;
 };
 
+/// One paragraph of a range, as Range.Paragraphs gives them: its text without the paragraph
+/// mark (a cell's end neither), and the table cell that holds it.
+struct ParagraphText {
+    QString text;
+    /// -1 outside tables; otherwise a number that each cell of the range has for its own.
+    int cell = -1;
+    friend bool operator==(const ParagraphText&, const ParagraphText&) = default;
+};
+
 /// A story range, the selection, a shape's text or the whole main text.
 class Range {
 public:
@@ -79,6 +88,20 @@ public:
     virtual int storyType() = 0;
     /// Range.Tables: the text of each table in the range, in document order.
     virtual std::vector<QString> tableTexts() = 0;
+    /// Range.Paragraphs: each paragraph of the range in order, a table's cell by cell. In a
+    /// paragraph that holds a bracket an object (a field, a note mark) is U+FFFC where the
+    /// engine shows it as one place; Word shows a field's result. A table's row may add an
+    /// empty paragraph with a cell number of its own (Word's end-of-row mark).
+    virtual std::vector<ParagraphText> paragraphs() = 0;
+    /// A duplicate of the range set to a span and deleted (Duplicate, SetRange, Delete): from
+    /// `fromOffset` of paragraph `fromParagraph` to `toOffset` of paragraph `toParagraph`, as the
+    /// last paragraphs() gave them (offsets in UTF-16 units of their texts); a span from a
+    /// paragraph's end into the next takes the mark between them. Spans stay within one cell
+    /// or outside tables. Deleting from the back to the front keeps the places of the
+    /// paragraphs before valid; paragraphs() reads them afresh. Throws EngineError, deleting
+    /// nothing, when the span's text is not what paragraphs() gave.
+    virtual void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                            qsizetype toOffset) = 0;
 };
 
 /// A floating shape (text box or drawing shape) of the document.

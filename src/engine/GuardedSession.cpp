@@ -130,6 +130,16 @@ public:
         mGuard.request([&] { tables = mRange.tableTexts(); });
         return tables;
     }
+    std::vector<ParagraphText> paragraphs() override {
+        std::vector<ParagraphText> paragraphs;
+        mGuard.request([&] { paragraphs = mRange.paragraphs(); });
+        return paragraphs;
+    }
+    void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                    qsizetype toOffset) override {
+        mGuard.request(
+            [&] { mRange.deleteText(fromParagraph, fromOffset, toParagraph, toOffset); });
+    }
 
 private:
     DeadlineEngine& mGuard;

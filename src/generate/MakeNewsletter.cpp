@@ -1,5 +1,6 @@
 #include "MakeNewsletter.h"
 
+#include "ConditionPass.h"
 #include "WholeDocument.h"
 
 #include <memory>
@@ -13,6 +14,8 @@ void MakeNewsletterFile(engine::Engine& engine, const FillRound& round) {
     try {
         engine::Document& document = application->open(round.source, true);
         opened = &document;
+        if (round.conditions)
+            ConditionPass(document, round.conditions);
         StoryPass(document, round.value, round.fields, round.named);
         if (round.issueDate)
             IssueDatePass(*application, *round.issueDate);

@@ -35,11 +35,16 @@ struct FillRound {
     /// The bracketed names of a template of the user's own that take values of their own,
     /// filled after the fields (values as they go into the document).
     std::vector<NamedFill> named = {};
+    /// The recipient's values by field or column name, for the "[IF …]" blocks, which are
+    /// resolved before anything is filled (see ConditionPass); when empty, blocks stay as they
+    /// are written.
+    std::function<std::optional<QString>(const QString& name)> conditions = {};
 };
 
 /// Fills `round.source` through a session of `engine` as a generation run does (every story,
 /// the issue date through the main text, then every shape) and saves the result at
-/// `round.target`. The session is quit whatever happens; throws what the engine throws, and
+/// `round.target`. The session is quit whatever happens; throws what the engine throws,
+/// BlockError (before anything is saved) when the blocks cannot be resolved, and
 /// std::runtime_error when the file the engine saved is not a whole document (see WhyNotWhole).
 void MakeNewsletterFile(engine::Engine& engine, const FillRound& round);
 

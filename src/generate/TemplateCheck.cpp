@@ -1,5 +1,6 @@
 #include "TemplateCheck.h"
 
+#include "ConditionPass.h"
 #include "engine/Engine.h"
 #include "newsletter/FieldTable.h"
 
@@ -154,7 +155,8 @@ TemplateReport AnalyseTemplate(const std::vector<PlacedText>& texts) {
     static const QRegularExpression bracketed(QStringLiteral("\\[[^\\[\\]\\n]{1,60}\\]"));
     for (const PlacedText& piece : texts) {
         for (const auto& match : bracketed.globalMatch(piece.text))
-            countWord(report, match.captured(), piece.place);
+            if (!IsBlockMarker(match.captured()))
+                countWord(report, match.captured(), piece.place);
     }
     return report;
 }
@@ -180,7 +182,27 @@ bool TemplateReport::holdsAnyPlaceholder() const {
 }
 
 bool TemplateReport::clean() const {
-    return holdsAnyPlaceholder() && strays.empty() && unfilledIssueDates.empty();
+    return holdsAnyPlaceholder() && strays.empty() && unfilledIssueDates.empty() &&
+           blockProblems.empty();
+}
+
+TextPlace PlaceOfStory(int storyType) {
+    return placeOfStory(storyType);
+}
+
+QString PlacedBlockProblem::text() const {
+    return QStringLiteral("%1 (%2, paragraph %3) %4.")
+        .arg(problem.marker, TextPlaceName(place))
+        .arg(paragraph)
+        .arg(problem.what);
+}
+
+TemplateReport CheckTemplate(engine::Document& document) {
+    TemplateReport report = AnalyseTemplate(TemplateTexts(document));
+    DocumentBlocks blocks = ReadBlocks(document);
+    report.blocks = std::move(blocks.blocks);
+    report.blockProblems = std::move(blocks.problems);
+    return report;
 }
 
 } // namespace brindlecast

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "newsletter/ConditionalText.h"
+
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -18,6 +20,27 @@ enum class TextPlace { MainText, Table, Header, Footer, Footnote, Endnote, TextB
 
 /// The place's name for a person: "main text", "table", "header", ...
 QString TextPlaceName(TextPlace place);
+
+/// The place of a story's text by its number as Word's StoryType.
+TextPlace PlaceOfStory(int storyType);
+
+/// An "[IF …]" block of a document: `paragraph` counts from 1 among the paragraphs of its
+/// place in its story (a story's tables apart from its main text).
+struct PlacedBlock {
+    TextPlace place;
+    int paragraph = 0;
+    Block block;
+};
+
+/// A marker of a document written wrongly or standing where it cannot be.
+struct PlacedBlockProblem {
+    TextPlace place;
+    int paragraph = 0;
+    BlockProblem problem;
+
+    /// A sentence for a person: "[END IF] (main text, paragraph 4) closes no block."
+    QString text() const;
+};
 
 struct PlacedText {
     TextPlace place;
@@ -56,16 +79,22 @@ struct TemplateReport {
     /// Where "[IssueDate]" stands but is never filled: the issue date goes into the main text
     /// and the text boxes only.
     PlaceCounts unfilledIssueDates;
+    /// Its "[IF …]" blocks in the order of its texts, and its markers that cannot be used.
+    std::vector<PlacedBlock> blocks;
+    std::vector<PlacedBlockProblem> blockProblems;
 
     bool holdsAnyPlaceholder() const;
-    /// Usable as it is: some placeholder, every bracketed word a placeholder, every
-    /// placeholder where it is filled.
+    /// Usable as it is: some placeholder, every bracketed word a placeholder or a marker, every
+    /// placeholder where it is filled, every block written rightly.
     bool clean() const;
 };
 
 /// Finds the placeholders, as the replacement matches them (literally, in any letter case),
-/// and the bracketed words that are none.
+/// and the bracketed words that are none; the markers of blocks are no such words.
 TemplateReport AnalyseTemplate(const std::vector<PlacedText>& texts);
+
+/// The report on an open document: its texts analysed and its blocks read (see ReadBlocks).
+TemplateReport CheckTemplate(engine::Document& document);
 
 /// The name among `names` that the bracketed `word` was likely meant to be ("[Salutaton]" for
 /// "Salutation"), as close as a slip of a key or two; none when no name is.

@@ -8,7 +8,7 @@ namespace brindlecast {
 
 TemplateReport ReadTemplateReport(engine::Engine& engine, const QString& path) {
     std::unique_ptr<engine::Application> application = engine.createApplication();
-    TemplateReport report = AnalyseTemplate(TemplateTexts(application->open(path, true)));
+    TemplateReport report = CheckTemplate(application->open(path, true));
     engine::QuitQuietly(application);
     return report;
 }

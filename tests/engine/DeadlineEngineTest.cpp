@@ -71,6 +71,11 @@ TEST_F(DeadlineEngineTest, AHangingRequestIsStoppedAtItsLimitAndTheNextSessionWo
     EXPECT_TRUE(story.tableTexts().empty());
     EXPECT_EQ(engine.log.filter(QRegularExpression("^story 0 (text|storyType|tableTexts)$")).size(),
               3);
+    // And so do the blocks' reading and cutting.
+    EXPECT_EQ(story.paragraphs(), (std::vector<engine::ParagraphText>{{"v0", -1}}));
+    story.deleteText(0, 0, 0, 1);
+    EXPECT_EQ(story.text(), "0");
+    EXPECT_TRUE(engine.log.contains("story 0 delete 0:0-0:1"));
 }
 
 TEST_F(DeadlineEngineTest, AnEndingProgramStopsTheEngineAndAsksNothingMore) {

@@ -83,6 +83,38 @@ public:
         mEngine.record(mName + QStringLiteral(" tableTexts"));
         return mTables;
     }
+    // Paragraphs are the text's lines; the fake has no table cells.
+    std::vector<engine::ParagraphText> paragraphs() override {
+        mEngine.record(mName + QStringLiteral(" paragraphs"));
+        std::vector<engine::ParagraphText> paragraphs;
+        for (const QString& line : mText.split(QLatin1Char('\n')))
+            paragraphs.push_back({line, -1});
+        return paragraphs;
+    }
+    void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                    qsizetype toOffset) override {
+        mEngine.record(QStringLiteral("%1 delete %2:%3-%4:%5")
+                           .arg(mName)
+                           .arg(fromParagraph)
+                           .arg(fromOffset)
+                           .arg(toParagraph)
+                           .arg(toOffset));
+        const QStringList lines = mText.split(QLatin1Char('\n'));
+        const auto place = [&](int paragraph, qsizetype offset) {
+            if (paragraph < 0 || paragraph >= lines.size() || offset < 0 ||
+                offset > lines[paragraph].size())
+                throw engine::EngineError("No such place in the text.");
+            qsizetype at = offset;
+            for (int k = 0; k < paragraph; ++k)
+                at += lines[k].size() + 1;
+            return at;
+        };
+        const qsizetype from = place(fromParagraph, fromOffset);
+        const qsizetype to = place(toParagraph, toOffset);
+        if (to < from)
+            throw engine::EngineError("The span ends before it starts.");
+        mText.remove(from, to - from);
+    }
     void copyAsPicture() override {
         mEngine.record(mName + QStringLiteral(" copyAsPicture"));
         QImage picture(mEngine.pictureSize, QImage::Format_RGB32);

@@ -75,11 +75,17 @@ public:
     QString text() override;
     int storyType() override;
     std::vector<QString> tableTexts() override;
+    /// Paragraphs, then each one's Range with its Text and Start (WordParagraphs.cpp).
+    std::vector<ParagraphText> paragraphs() override;
+    void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                    qsizetype toOffset) override;
 
 private:
     Session& mSession;
     Dispatch mRange;
     WordFind mFind;
+    /// Each paragraph that paragraphs() listed: where it starts in its story, and its text.
+    std::vector<std::pair<long, QString>> mListed;
 };
 
 class WordShape final : public Shape {

@@ -78,7 +78,7 @@ QString TextStory::readParagraph(const Reference<css::text::XText>& owner,
 }
 
 void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Paragraph>& into,
-                        bool exact, int table) {
+                        bool exact, int table, int cell) {
     const Reference<css::container::XEnumerationAccess> access(text, UNO_QUERY_THROW);
     const Reference<css::container::XEnumeration> elements = access->createEnumeration();
     keep(elements);
@@ -91,9 +91,10 @@ void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Par
                 // A table inside a cell belongs to the outer table.
                 const int number = table >= 0 ? table : tables++;
                 for (const OUString& name : inner->getCellNames()) {
-                    const Reference<css::text::XText> cell(inner->getCellByName(name), UNO_QUERY);
-                    if (cell.is())
-                        collect(cell, into, exact, number);
+                    const Reference<css::text::XText> cellText(inner->getCellByName(name),
+                                                               UNO_QUERY);
+                    if (cellText.is())
+                        collect(cellText, into, exact, number, mCells++);
                 }
                 continue;
             }
@@ -105,7 +106,7 @@ void TextStory::collect(const Reference<css::text::XText>& text, std::vector<Par
         into.push_back(
             {text, paragraph,
              EditedText(exact ? readParagraph(text, paragraph) : toQString(paragraph->getString())),
-             exact, table});
+             exact, table, cell});
     }
 }
 
@@ -132,20 +133,21 @@ void TextStory::load() {
     mLoaded = true;
 }
 
+bool TextStory::moveRight(const Reference<css::text::XTextCursor>& cursor, qsizetype steps,
+                          bool select) const {
+    // goRight takes a 16-bit count.
+    while (steps > 0) {
+        const auto step =
+            sal_Int16(std::min<qsizetype>(steps, std::numeric_limits<sal_Int16>::max()));
+        if (!cursor->goRight(step, select))
+            return false;
+        steps -= step;
+    }
+    return true;
+}
+
 bool TextStory::writeEdits(Paragraph& paragraph) {
     const QString& original = paragraph.text.original();
-    const auto move = [](const Reference<css::text::XTextCursor>& cursor, qsizetype steps,
-                         bool select) {
-        // goRight takes a 16-bit count.
-        while (steps > 0) {
-            const auto step =
-                sal_Int16(std::min<qsizetype>(steps, std::numeric_limits<sal_Int16>::max()));
-            if (!cursor->goRight(step, select))
-                return false;
-            steps -= step;
-        }
-        return true;
-    };
     bool inStep = true;
     const std::vector<EditedText::Edit> edits = paragraph.text.edits();
     // From the back: every span is then found by walking the paragraph's own text only, never
@@ -158,8 +160,8 @@ bool TextStory::writeEdits(Paragraph& paragraph) {
         keep(cursor);
         // The selection must be exactly the span; otherwise the copy is out of step and
         // writing would damage text that is not ours to change.
-        if (!move(cursor, cursorSteps(QStringView(original).first(edit->start)), false) ||
-            !move(cursor, cursorSteps(replaced), true) ||
+        if (!moveRight(cursor, cursorSteps(QStringView(original).first(edit->start)), false) ||
+            !moveRight(cursor, cursorSteps(replaced), true) ||
             toQString(cursor->getString()) != replaced) {
             inStep = false;
             continue;
@@ -310,6 +312,7 @@ bool TextStory::hasText() {
 
 void TextStory::release() {
     mParagraphs.clear();
+    mListed.clear();
     mLoaded = false;
     mPending = false;
     mWholeText.reset();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "TextMatch.h"
+#include "engine/Engine.h"
 
 #include <QString>
 #include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <optional>
 #include <vector>
@@ -52,6 +54,12 @@ public:
     /// True when the text is not empty.
     bool hasText();
 
+    /// Each paragraph of the text in order, each table cell's paragraphs with the cell's number,
+    /// objects marked near brackets; kept as the places deleteText() counts from.
+    std::vector<ParagraphText> paragraphs();
+    /// Deletes from a place of the paragraphs() last listed to another (see Range::deleteText).
+    void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph, qsizetype toOffset);
+
     /// Drops every reference into the document at once (before the document closes).
     void release();
 
@@ -64,13 +72,14 @@ private:
         // portion, so that fields and other objects count as one position, costs more calls.
         bool exact = false;
         int table = -1; // the number of the text's own table that holds it
+        int cell = -1;  // the number of the cell that holds it
     };
 
     void requireOpen() const;
     bool mayHold(const TextPattern& pattern);
     void load();
     void collect(const css::uno::Reference<css::text::XText>& text, std::vector<Paragraph>& into,
-                 bool exact, int table = -1);
+                 bool exact, int table = -1, int cell = -1);
     bool readIfItMayHold(Paragraph& paragraph, const TextPattern& pattern);
     void markObjectsNearBrackets(Paragraph& paragraph);
     QString readParagraph(const css::uno::Reference<css::text::XText>& owner,
@@ -78,12 +87,20 @@ private:
     int replaceInParagraph(Paragraph& paragraph, const TextPattern& pattern, const QString& value,
                            bool firstOnly);
     bool writeEdits(Paragraph& paragraph);
+    bool moveRight(const css::uno::Reference<css::text::XTextCursor>& cursor, qsizetype steps,
+                   bool select) const;
+    void moveTo(const css::uno::Reference<css::text::XTextCursor>& cursor,
+                const Paragraph& paragraph, qsizetype offset, bool select) const;
+    QString listedSpan(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                       qsizetype toOffset) const;
     qsizetype cursorSteps(QStringView text) const;
     void keep(const css::uno::Reference<css::uno::XInterface>& object);
 
     css::uno::Reference<css::text::XText> mText;
     Kind mKind;
     std::vector<Paragraph> mParagraphs;
+    std::vector<Paragraph> mListed; // as paragraphs() last listed them
+    int mCells = 0;                 // cells numbered so far
     bool mLoaded = false;
     bool mPending = false;             // replacements not yet written
     std::optional<QString> mWholeText; // the text's string, while it is not loaded

@@ -84,6 +84,9 @@ public:
     QString text() override;
     int storyType() override { return mStoryType; }
     std::vector<QString> tableTexts() override;
+    std::vector<ParagraphText> paragraphs() override;
+    void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                    qsizetype toOffset) override;
     TextStory& story() { return *mStory; }
     WriterDocument& document() { return mDocument; }
 

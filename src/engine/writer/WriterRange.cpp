@@ -72,6 +72,23 @@ std::vector<QString> WriterRange::tableTexts() {
     }
 }
 
+std::vector<ParagraphText> WriterRange::paragraphs() {
+    try {
+        return mStory->paragraphs();
+    } catch (...) {
+        throw mDocument.session().error(QStringLiteral("The paragraphs could not be read."));
+    }
+}
+
+void WriterRange::deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph,
+                             qsizetype toOffset) {
+    try {
+        mStory->deleteText(fromParagraph, fromOffset, toParagraph, toOffset);
+    } catch (...) {
+        throw mDocument.session().error(QStringLiteral("A part of the text could not be deleted."));
+    }
+}
+
 WriterShape::WriterShape(WriterDocument& document, std::shared_ptr<TextStory> story, bool textBox)
     : mDocument(document)
     , mStory(std::move(story))

@@ -61,6 +61,11 @@ IDispatch* newShapes(SessionPtr session, DocPtr doc);
 IDispatch* newTables(SessionPtr session, Where where);
 IDispatch* newRange(SessionPtr session, Where where);
 IDispatch* newSelection(SessionPtr session);
+/// Range.Paragraphs, Range.Duplicate, Range.SetRange and Range.Delete (Paragraphs.cpp).
+IDispatch* newParagraphs(SessionPtr session, Where where);
+Where duplicateOf(const Where& where);
+void setRange(Where& where, long start, long end);
+long deleteRange(const Where& where);
 /// An IEnumVARIANT over these objects; takes over their references.
 IUnknown* newEnumerator(std::vector<IDispatch*> items);
 

@@ -164,13 +164,32 @@ public:
         , mWhere(std::move(where)) {}
 
 private:
-    enum : DISPID { Text = 0, FindId, CopyAsPicture, StoryType, Tables };
+    enum : DISPID {
+        Text = 0,
+        FindId,
+        CopyAsPicture,
+        StoryType,
+        Tables,
+        Paragraphs,
+        Start,
+        End,
+        Duplicate,
+        SetRange,
+        Delete
+    };
     static const std::vector<Member>& members() {
-        static const std::vector<Member> table = {{Text, L"Text", Get | Put},
-                                                  {FindId, L"Find", Get},
-                                                  {CopyAsPicture, L"CopyAsPicture", Call},
-                                                  {StoryType, L"StoryType", Get},
-                                                  {Tables, L"Tables", Get}};
+        static const std::vector<Member> table = {
+            {Text, L"Text", Get | Put},
+            {FindId, L"Find", Get},
+            {CopyAsPicture, L"CopyAsPicture", Call},
+            {StoryType, L"StoryType", Get},
+            {Tables, L"Tables", Get},
+            {Paragraphs, L"Paragraphs", Get},
+            {Start, L"Start", Get},
+            {End, L"End", Get},
+            {Duplicate, L"Duplicate", Get},
+            {SetRange, L"SetRange", Call, 2, {L"Start", L"End"}},
+            {Delete, L"Delete", Call, 0, {L"Unit", L"Count"}}};
         return table;
     }
 
@@ -192,6 +211,21 @@ private:
             return setLong(result, mWhere.story->type());
         case Tables:
             return setObject(result, newTables(mSession, mWhere));
+        case Paragraphs:
+            return setObject(result, newParagraphs(mSession, mWhere));
+        case Start:
+            return setLong(result, start);
+        case End:
+            return setLong(result, end);
+        case Duplicate:
+            return setObject(result, newRange(mSession, duplicateOf(mWhere)));
+        case SetRange:
+            return setRange(mWhere, args.number(0), args.number(1));
+        case Delete:
+            // Deleting by units (words, paragraphs) is not modelled.
+            if (args.has(0) || args.has(1))
+                throw WordError{4198, L"The stand-in for Word does not model Delete by units."};
+            return setLong(result, deleteRange(mWhere));
         }
     }
 

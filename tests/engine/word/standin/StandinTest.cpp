@@ -151,6 +151,50 @@ void testSavedDocument(const Object& word, const std::wstring& folder) {
     CHECK(again.call(L"Close", {{Var::i2(0), L"savechanges"}}).hr == S_OK);
 }
 
+// Word's paragraphs run to their marks; a range deletes what it spans but a table's cells and
+// rows and the story's last mark, which stay.
+void testParagraphs(const Object& word, const std::wstring& folder) {
+    const Object doc = word.get(L"Documents")
+                           .object()
+                           .call(L"Open", {{Var::text(folder + L"\\template.dot")}})
+                           .object();
+    const Object main = doc.get(L"StoryRanges").object().call(L"Item", {{Var::i4(1)}}).object();
+    const Object paragraphs = main.get(L"Paragraphs").object();
+    const auto paragraph = [&](long index) {
+        return paragraphs.call(L"Item", {{Var::i4(index)}}).object().get(L"Range").object();
+    };
+    CHECK(paragraph(5).get(L"Text").text() == L"From\r\a");
+    CHECK(paragraph(7).get(L"Text").text() == L"\r\a"); // the first row's end
+    const Object second = paragraph(2);
+    CHECK(second.get(L"Start").number() == 10 && second.get(L"End").number() == 23);
+    CHECK(second.call(L"Delete").number() == 13);
+    CHECK(main.get(L"Text").text().substr(0, 20) == L"[NLTitle]\rIssue of [");
+
+    const long table = main.get(L"Tables")
+                           .object()
+                           .call(L"Item", {{Var::i4(1)}})
+                           .object()
+                           .get(L"Range")
+                           .object()
+                           .get(L"Start")
+                           .number();
+    const Object cells = main.get(L"Duplicate").object();
+    CHECK(cells.call(L"SetRange", {{Var::i4(table)}, {Var::i4(table + 20)}}).hr == S_OK);
+    CHECK(cells.get(L"Text").text() == L"From\r\a[SenderName]\r\a");
+    CHECK(cells.call(L"Delete").hr == S_OK);
+    CHECK(main.get(L"Text").text().substr(static_cast<size_t>(table), 8) == L"\r\a\r\a\r\a[C");
+
+    const long size = main.get(L"End").number();
+    const Object last = main.get(L"Duplicate").object();
+    CHECK(last.call(L"SetRange", {{Var::i4(size - 9)}, {Var::i4(size + 5)}}).hr == S_OK);
+    CHECK(last.get(L"End").number() == size);
+    CHECK(last.call(L"Delete").hr == S_OK);
+    const std::wstring text = main.get(L"Text").text();
+    CHECK(text.substr(text.size() - 13) == L"By [Article \r");
+    CHECK(last.call(L"Delete", {{Var::i4(1), L"Unit"}}).hr == DISP_E_EXCEPTION);
+    CHECK(doc.call(L"Close", {{Var::i2(0), L"savechanges"}}).hr == S_OK);
+}
+
 DWORD lastServer(const std::wstring& folder) {
     const std::wstring pids = readText(folder + L"\\pids.txt");
     const size_t line = pids.find_last_of(L'\n', pids.size() - 2);
@@ -278,6 +322,7 @@ int main() {
             testBinding(word, folder);
             testFind(word);
             testSavedDocument(word, folder);
+            testParagraphs(word, folder);
             CHECK(word.call(L"quit").hr == S_OK);
         }
     }
