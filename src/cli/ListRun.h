@@ -6,11 +6,13 @@
 #include "newsletter/Recipients.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace brindlecast::cli {
 
 class Console;
+struct EngineSlot;
 
 /// One newsletter per recipient of a list.
 struct ListJob {
@@ -34,6 +36,8 @@ struct ListJob {
     int engines = 1;
     /// The user's template, which no output may replace.
     std::optional<FileId> templateFile;
+    /// An engine started already (to read the list), which the run takes as its first.
+    std::shared_ptr<EngineSlot> warmEngine = {};
 };
 
 /// The file recipient `index` (0-based) of `job` goes to.

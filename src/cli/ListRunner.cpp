@@ -174,7 +174,8 @@ int ListRunner::run() {
     const int engines = std::max(1, mJob.engines);
     mWorking = engines;
     for (int i = 0; i < engines; ++i) {
-        EngineSlot& slot = engineSlots.emplace_back();
+        EngineSlot& slot =
+            i == 0 && mJob.warmEngine ? *mJob.warmEngine : engineSlots.emplace_back();
         workers.emplace_back([this, &slot, i] { work(slot, i == 0); });
     }
     // The main thread keeps the progress line and takes termination signals.

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "EngineSlot.h"
 #include "ListRun.h"
+#include "ListSource.h"
 #include "MakeValues.h"
 #include "TemplateSource.h"
 #include "app/FileHelpers.h"
@@ -94,8 +95,10 @@ int enginesFor(int recipients) {
 }
 
 // The recipient list, read as the other inputs are: a pipe's writer is waited for, but a named
-// pipe or a device is refused at once.
-RecipientList readList(const QString& path) {
+// pipe or a device is refused at once. A workbook is read by an engine, which is kept in
+// `engine` for the run.
+RecipientList readList(const QString& path, const QString& sheet,
+                       std::shared_ptr<EngineSlot>& engine) {
     const EndAtOnceOnTerminationSignals atOnce;
     InputFile input;
     try {
@@ -108,7 +111,7 @@ RecipientList readList(const QString& path) {
         throw RecipientListError(QStringLiteral("%1 is larger than a list may be (%2 MiB)")
                                      .arg(path)
                                      .arg(MaxListBytes >> 20));
-    return ParseRecipients(input.bytes, QFileInfo(path).fileName());
+    return ParseListFile(path, input.bytes, sheet, engine);
 }
 
 int makeOne(const MakeOptions& options, const NewsletterValues& values,
@@ -117,6 +120,8 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
         throw UsageError(QStringLiteral("make needs --output: the file to make"));
     if (!options.combined.isEmpty())
         throw UsageError(QStringLiteral("--combined goes with --recipients"));
+    if (!options.sheet.isEmpty())
+        throw UsageError(QStringLiteral("--sheet goes with --recipients"));
     const engine::SaveFormat format = formatOf(options, options.output);
     if (keepExisting(options.output, format, source, options, console))
         return AllMade;
@@ -180,10 +185,13 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
              const TemplateSource& source, Console& console) {
     ListJob job;
     try {
-        job.list = readList(options.recipients);
+        job.list = readList(options.recipients, options.sheet, job.warmEngine);
     } catch (const RecipientListError& error) {
         throw UsageError(QStringLiteral("%1: %2; nothing was made")
                              .arg(options.recipients, QString::fromLocal8Bit(error.what())));
+    } catch (const ListEngineFailure& failure) {
+        console.error(QString::fromLocal8Bit(failure.what()));
+        return failure.exitCode();
     }
     if (options.output.isEmpty() == options.combined.isEmpty())
         throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
@@ -257,9 +265,10 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
             return AllMade;
         }
     }
-    console.remark(QStringLiteral("%1 recipients in %2 (%3)")
-                       .arg(job.list.recipients.size())
-                       .arg(options.recipients, DescribeColumns(job.list.columns)));
+    console.remark(
+        QStringLiteral("%1 recipients in %2 (%3)")
+            .arg(job.list.recipients.size())
+            .arg(ListPlace(options.recipients, job.list), DescribeColumns(job.list.columns)));
     return RunList(job, console);
 }
 
