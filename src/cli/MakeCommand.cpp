@@ -183,6 +183,10 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
 
 int makeList(const MakeOptions& options, const NewsletterValues& values,
              const TemplateSource& source, Console& console) {
+    // Before the list is read: reading a workbook starts the engine.
+    if (options.output.isEmpty() == options.combined.isEmpty())
+        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
+                                        "one file each) or --combined (one PDF)"));
     ListJob job;
     try {
         job.list = readList(options.recipients, options.sheet, job.warmEngine);
@@ -193,9 +197,6 @@ int makeList(const MakeOptions& options, const NewsletterValues& values,
         console.error(QString::fromLocal8Bit(failure.what()));
         return failure.exitCode();
     }
-    if (options.output.isEmpty() == options.combined.isEmpty())
-        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
-                                        "one file each) or --combined (one PDF)"));
     refuseOverlong(values, false);
     job.values = values;
     job.templateBytes = source.bytes;
