@@ -67,7 +67,8 @@ RecipientList ParseListFile(const QString& path, const QByteArray& bytes, const 
     std::unique_ptr<engine::Spreadsheets> spreadsheets = spreadsheetsOf(*engine, path);
     try {
         RecipientList list = ReadWorkbookList(*spreadsheets, {path, bytes, *kind, sheet});
-        spreadsheets->quit();
+        // Read is read: an engine that then fails to end its session is the run's to meet.
+        engine::QuitQuietly(spreadsheets);
         return list;
     } catch (const SpreadsheetError& error) {
         engine::QuitQuietly(spreadsheets);

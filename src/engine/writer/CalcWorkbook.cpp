@@ -184,9 +184,8 @@ CalcSpreadsheets::CalcSpreadsheets(std::shared_ptr<OfficeProcess> office)
             [office = mOffice] { return office->alive(); });
     }
     if (!present)
-        throw SpreadsheetsMissing(
-            "The document engine has no spreadsheet part to read .xlsx, .xls and .ods lists "
-            "with (on Debian the package libreoffice-calc-nogui)");
+        throw SpreadsheetsMissing("the office has no spreadsheet part to read it with (on "
+                                  "Debian the package libreoffice-calc-nogui)");
 }
 
 CalcSpreadsheets::~CalcSpreadsheets() {
