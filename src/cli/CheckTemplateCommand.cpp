@@ -2,14 +2,19 @@
 
 #include "Console.h"
 #include "EngineSlot.h"
+#include "ListCheck.h"
+#include "ListSource.h"
 #include "MakeCommand.h"
+#include "MakeValues.h"
 #include "app/FileHelpers.h"
 #include "app/ProgramEnd.h"
 #include "app/TerminationSignals.h"
 #include "generate/TemplateCheck.h"
 #include "generate/TemplateFile.h"
+#include "generate/TemplateNames.h"
 
 #include <QTemporaryDir>
+#include <algorithm>
 
 namespace brindlecast::cli {
 
@@ -29,21 +34,37 @@ int total(const PlaceCounts& places) {
     return sum;
 }
 
-QStringList findings(const TemplateReport& report) {
+bool isNamed(const StrayWord& stray, const QStringList& names) {
+    return !stray.broken && std::any_of(names.begin(), names.end(), [&](const QString& name) {
+        return SameName(name, BracketedName(stray.text));
+    });
+}
+
+QStringList findings(const TemplateReport& report, const QStringList& names) {
     QStringList found;
-    if (!report.holdsAnyPlaceholder())
+    const bool named = std::any_of(report.strays.begin(), report.strays.end(),
+                                   [&](const StrayWord& stray) { return isNamed(stray, names); });
+    if (!report.holdsAnyPlaceholder() && !named)
         found << QStringLiteral("It holds no placeholder: nothing in it would be filled.");
+    // With names of their own, a word is meant for a field or for one of those.
+    const QString none = names.isEmpty() ? QStringLiteral("no placeholder")
+                                         : QStringLiteral("neither a field nor a column");
     for (const StrayWord& stray : report.strays) {
+        if (isNamed(stray, names))
+            continue;
         const QString where = QStringLiteral("%1 (%2)").arg(stray.text, placesText(stray.places));
+        const std::optional<QString> nearName = NearestName(stray.text, names);
         if (stray.broken)
             found << QStringLiteral("%1 has a field or another object inside it and is never "
                                     "filled: type %2 again in one go.")
                          .arg(where, PlaceholderName(*stray.nearest));
         else if (stray.nearest)
-            found << QStringLiteral("%1 is no placeholder: did you mean %2?")
-                         .arg(where, PlaceholderName(*stray.nearest));
+            found << QStringLiteral("%1 is %2: did you mean %3?")
+                         .arg(where, none, PlaceholderName(*stray.nearest));
+        else if (nearName)
+            found << QStringLiteral("%1 is %2: did you mean [%3]?").arg(where, none, *nearName);
         else
-            found << QStringLiteral("%1 is no placeholder and stays as it is.").arg(where);
+            found << QStringLiteral("%1 is %2 and stays as it is.").arg(where, none);
     }
     if (!report.unfilledIssueDates.empty())
         found << QStringLiteral("[IssueDate] (%1) is never filled there: the issue date goes "
@@ -52,9 +73,19 @@ QStringList findings(const TemplateReport& report) {
     return found;
 }
 
+// check-template's codes: 3 where no engine reads the list, 2 where it could not be read.
+int listFailureCode(const ListEngineFailure& failure) {
+    if (ProgramEnding())
+        return SomeFailed;
+    if (failure.exitCode() == NoEngine || !TempFolderTrouble().isEmpty())
+        return NoEngine;
+    return BadUsage;
+}
+
 } // namespace
 
-QString TemplateReportText(const TemplateReport& report) {
+QString TemplateReportText(const TemplateReport& report, const QStringList& names,
+                           const QStringList& listLines) {
     QStringList lines;
     QStringList missing;
     for (int i = 0; i < PlaceholderCount; ++i) {
@@ -75,7 +106,8 @@ QString TemplateReportText(const TemplateReport& report) {
     if (!missing.isEmpty() && missing.size() < PlaceholderCount)
         lines << QStringLiteral("Not in it, so never shown: %1.")
                      .arg(missing.join(QStringLiteral(", ")));
-    const QStringList found = findings(report);
+    lines << listLines;
+    const QStringList found = findings(report, names);
     for (const QString& finding : found)
         lines << QStringLiteral("Finding: ") + finding;
     lines << (found.isEmpty() ? QStringLiteral("Usable as it is.")
@@ -94,18 +126,35 @@ QString TemplateHeadline(const QString& path, const TemplateFile& file) {
     return line;
 }
 
-int RunCheckTemplate(const QString& path) {
+int RunCheckTemplate(const CheckOptions& options) {
+    const QString& path = options.templateFile;
     Console console(false);
     TemplateFile file;
+    std::optional<ListCheckInput> list;
+    NewsletterValues values;
+    // The engine that reads a workbook list reads the template too.
+    EngineSlot slot;
     try {
-        // A pipe whose writer never writes keeps the read waiting: a signal ends it there.
-        const EndAtOnceOnTerminationSignals atOnce;
-        file = ReadTemplateFile(path);
+        {
+            // A pipe whose writer never writes keeps the read waiting: a signal ends it there.
+            const EndAtOnceOnTerminationSignals atOnce;
+            file = ReadTemplateFile(path);
+            values = MakeValues(!options.noStored, options.sets, options.values, true);
+        }
+        if (!options.recipients.isEmpty())
+            list = ReadListForCheck(options, slot);
+        else if (!options.rows.isEmpty() || !options.where.isEmpty() || !options.sheet.isEmpty())
+            throw UsageError(QStringLiteral("--rows, --where and --sheet go with --recipients"));
     } catch (const TemplateError& error) {
         console.error(QString::fromStdString(error.what()));
         return BadUsage;
+    } catch (const UsageError& error) {
+        console.error(QString::fromStdString(error.what()));
+        return BadUsage;
+    } catch (const ListEngineFailure& failure) {
+        console.error(QString::fromLocal8Bit(failure.what()));
+        return listFailureCode(failure);
     }
-    EngineSlot slot;
     try {
         slot.start();
     } catch (const std::exception& error) {
@@ -130,9 +179,7 @@ int RunCheckTemplate(const QString& path) {
     }
     TemplateReport report;
     try {
-        const auto application = slot.engine.createApplication();
-        report = AnalyseTemplate(TemplateTexts(application->open(copy, true)));
-        application->quit();
+        report = ReadTemplateReport(slot.engine, copy);
     } catch (const engine::OpenError& error) {
         console.error(QStringLiteral("%1 cannot be opened: %2").arg(path, error.reason()));
         return BadUsage;
@@ -142,8 +189,10 @@ int RunCheckTemplate(const QString& path) {
                           .arg(path, QString::fromLocal8Bit(error.what()).replace(copy, path)));
         return BadUsage;
     }
-    console.summary(TemplateHeadline(path, file) + QLatin1Char('\n') + TemplateReportText(report));
-    return report.clean() ? AllMade : SomeFailed;
+    const ListCheck checked = CheckAgainstList(report, values, list);
+    console.summary(TemplateHeadline(path, file) + QLatin1Char('\n') +
+                    TemplateReportText(report, checked.names, checked.lines));
+    return findings(report, checked.names).isEmpty() ? AllMade : SomeFailed;
 }
 
 } // namespace brindlecast::cli

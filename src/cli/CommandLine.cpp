@@ -28,10 +28,16 @@ const char* const Description =
     ".xlsx, .xls or .ods workbook); with --template, from a template of your own instead of\n"
     "a look. The command\n"
     "\n"
-    "  brindlecast check-template FILE\n"
+    "  brindlecast check-template FILE [--recipients LIST [--sheet NAME]]\n"
     "\n"
-    "lists the placeholders a template holds and where, the fields it leaves out, and its\n"
-    "bracketed words that are no placeholder.";
+    "lists the placeholders a template holds and where, the fields it leaves out, its IF\n"
+    "blocks, and its bracketed words that are no placeholder; with a list, what the list fills,\n"
+    "what stays empty for whom, and the columns nothing uses.\n"
+    "\n"
+    "In a template of your own, every column of the list is a field too ([Salutation] takes\n"
+    "the Salutation column), and so is any NAME given with --set or --values. Text between\n"
+    "[IF Name] and [END IF] is kept only where Name is not empty; [IF NOT Name],\n"
+    "[IF Name = \"text\"] and [ELSE] work too, and blocks nest.";
 
 const char* const Epilogue =
     "\n"
@@ -51,7 +57,10 @@ const char* const Epilogue =
     "  brindlecast make --recipients members.xlsx --sheet Current --output letters/\n"
     "  brindlecast make --template letterhead.docx --values issue.json --recipients list.json \\\n"
     "      --output letters/ --skip-existing\n"
-    "  brindlecast check-template letterhead.docx\n";
+    "  brindlecast make --template letter.odt --recipients members.csv --output letters/ \\\n"
+    "      --file-name '[Last], [First]' --where Country=Norway --rows 1-50\n"
+    "  brindlecast check-template letterhead.docx\n"
+    "  brindlecast check-template letter.odt --recipients members.csv\n";
 
 struct Options {
     QCommandLineOption help{{"h", "help"}, "Shows this help and exits."};
@@ -86,12 +95,37 @@ struct Options {
         "name"};
     QCommandLineOption combined{
         "combined", "With --recipients: one PDF, a page per newsletter in list order.", "file.pdf"};
+    QCommandLineOption fileName{"file-name",
+                                "With --recipients: each file's name from fields and columns, "
+                                "such as \"[Last], [First] - [IssueNo]\".",
+                                "pattern"};
+    QCommandLineOption rows{
+        "rows", "With --recipients: only these, counted from 1, such as 5-20,31.", "list"};
+    QCommandLineOption where{"where",
+                             "With --recipients: only those whose COLUMN holds VALUE (letter case "
+                             "ignored). Repeatable: all must hold.",
+                             "COLUMN=VALUE"};
+    QCommandLineOption keepDuplicates{
+        "keep-duplicates",
+        "Makes a recipient who is on the list twice (the same e-mail address, or the same name "
+        "and address) twice."};
 
     void addTo(QCommandLineParser& parser) const {
         for (const QCommandLineOption* option :
              {&help, &version, &look, &templateFile, &set, &values, &noStored, &output, &format,
-              &force, &skipExisting, &quiet, &recipients, &sheet, &combined})
+              &force, &skipExisting, &quiet, &recipients, &sheet, &combined, &fileName, &rows,
+              &where, &keepDuplicates})
             parser.addOption(*option);
+    }
+
+    // The options check-template takes: what the list run would fill the template with.
+    bool onlyChecksOptions(const QCommandLineParser& parser) const {
+        const QStringList allowed = {"recipients", "sheet", "values",   "set",
+                                     "rows",       "where", "no-stored"};
+        for (const QString& name : parser.optionNames())
+            if (!allowed.contains(name))
+                return false;
+        return true;
     }
 };
 
@@ -141,7 +175,8 @@ int Run(int argc, char* argv[]) {
         // The parser names the program by the path it was started with.
         QString help = parser.helpText();
         help.replace(0, help.indexOf(QLatin1Char('\n')),
-                     QStringLiteral("Usage: brindlecast [make [options] | check-template FILE]"));
+                     QStringLiteral("Usage: brindlecast [make [options] | check-template FILE "
+                                    "[options]]"));
         std::printf("%s\nFields for --set: %s.\n%s", qPrintable(help), qPrintable(SettableNames()),
                     Epilogue);
         return AllMade;
@@ -154,9 +189,19 @@ int Run(int argc, char* argv[]) {
     if (!words.isEmpty() && words[0] == QLatin1String("check-template")) {
         if (words.size() != 2)
             return usage(QStringLiteral("check-template takes one file: the template"));
-        if (!parser.optionNames().isEmpty())
-            return usage(QStringLiteral("check-template takes no options"));
-        return RunCheckTemplate(words[1]);
+        if (!options.onlyChecksOptions(parser))
+            return usage(QStringLiteral("check-template takes --recipients, --sheet, --values, "
+                                        "--set, --no-stored, --rows and --where"));
+        CheckOptions check;
+        check.templateFile = words[1];
+        check.recipients = parser.value(options.recipients);
+        check.sheet = parser.value(options.sheet);
+        check.values = parser.value(options.values);
+        check.sets = parser.values(options.set);
+        check.noStored = parser.isSet(options.noStored);
+        check.rows = parser.value(options.rows);
+        check.where = parser.values(options.where);
+        return RunCheckTemplate(check);
     }
     if (words != QStringList{QStringLiteral("make")})
         return usage(words.isEmpty() ? QStringLiteral("options go with a command: make")
@@ -175,6 +220,10 @@ int Run(int argc, char* argv[]) {
     make.recipients = parser.value(options.recipients);
     make.sheet = parser.value(options.sheet);
     make.combined = parser.value(options.combined);
+    make.fileName = parser.value(options.fileName);
+    make.rows = parser.value(options.rows);
+    make.where = parser.values(options.where);
+    make.keepDuplicates = parser.isSet(options.keepDuplicates);
     return RunMake(make);
 }
 

@@ -3,10 +3,12 @@
 #include "MakeValues.h"
 #include "app/FileHelpers.h"
 #include "engine/Engine.h"
+#include "generate/TemplateCheck.h"
+#include "newsletter/MergeValues.h"
+#include "newsletter/RecipientSelection.h"
 #include "newsletter/Recipients.h"
 
 #include <QString>
-#include <memory>
 #include <optional>
 
 namespace brindlecast::cli {
@@ -18,6 +20,24 @@ struct EngineSlot;
 struct ListJob {
     RecipientList list;
     NewsletterValues values;
+    /// The values every newsletter starts from, before the recipient's own.
+    MergeValues base = {};
+    /// The recipients to make (0-based, in list order): those chosen, each person once.
+    std::vector<int> chosen = {};
+    /// The recipients left out as another one again.
+    std::vector<Duplicate> duplicates = {};
+    /// The fields that columns named like them fill, per recipient.
+    std::vector<int> columnFields = {};
+    /// Per recipient of the list, its file's name from --file-name; empty without one.
+    std::vector<QString> fileNames = {};
+    /// Recipients whose file got a number, because another would have had its name.
+    struct Renamed {
+        int index;
+        QString wanted;
+    };
+    std::vector<Renamed> renamed = {};
+    /// What a template of the user's own holds; none for a look.
+    std::optional<TemplateReport> templateReport = std::nullopt;
     QByteArray templateBytes;
     /// The template copy's extension, and the format the shared fill is kept in: the
     /// template's own kind, so that nothing of it is lost on the way.
@@ -26,7 +46,7 @@ struct ListJob {
     QString templateName;
     engine::SaveFormat sharedFormat = engine::SaveFormat::Doc;
     engine::SaveFormat format = engine::SaveFormat::Doc;
-    /// Recipients (0-based) whose file exists and is kept.
+    /// Recipients (0-based) whose file exists and is kept, among the chosen.
     std::vector<int> kept;
     /// One file per recipient in this folder, or, when empty, `combined`.
     QString folder;
@@ -36,17 +56,16 @@ struct ListJob {
     int engines = 1;
     /// The user's template, which no output may replace.
     std::optional<FileId> templateFile;
-    /// An engine started already (to read the list), which the run takes as its first.
-    std::shared_ptr<EngineSlot> warmEngine = {};
 };
 
 /// The file recipient `index` (0-based) of `job` goes to.
 QString RecipientOutput(const ListJob& job, int index);
 
-/// Makes the list's newsletters, the values they share filled once, on `job.engines` engines
-/// taking recipients in turn. A recipient that fails does not stop the others, except when its
-/// file's folder is gone or its disk full: then no later one could be made either, and the run
-/// stops there with one message. Returns the exit code.
-int RunList(const ListJob& job, Console& console);
+/// Makes the chosen recipients' newsletters, the values they share filled once, on
+/// `job.engines` engines taking recipients in turn, the first of them `started` when one is
+/// given. A recipient that fails does not stop the others, except when its file's folder is gone
+/// or its disk full: then no later one could be made either, and the run stops there with one
+/// message. Returns the exit code.
+int RunList(const ListJob& job, Console& console, EngineSlot* started = nullptr);
 
 } // namespace brindlecast::cli

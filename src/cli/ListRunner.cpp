@@ -11,6 +11,7 @@
 #include "generate/ListFolders.h"
 #include "generate/MakeNewsletter.h"
 #include "generate/SaveCopy.h"
+#include "generate/TemplateNames.h"
 #include "generate/WholeDocument.h"
 #include "newsletter/DateTexts.h"
 #include "newsletter/RecipientFileName.h"
@@ -26,17 +27,25 @@
 
 namespace brindlecast::cli {
 
-ListRunner::ListRunner(const ListJob& job, Console& console, const QString& scratch)
+ListRunner::ListRunner(const ListJob& job, Console& console, const QString& scratch,
+                       EngineSlot* started)
     : mJob(job)
     , mConsole(console)
     , mScratch(scratch)
+    , mStarted(started)
     , mMade(job.list.recipients.size()) {
-    std::vector<char> kept(job.list.recipients.size());
-    for (const int index : job.kept)
-        kept[size_t(index)] = 1;
-    for (int index = 0; index < int(kept.size()); ++index)
-        if (!kept[size_t(index)])
+    for (const int index : job.chosen)
+        if (std::find(job.kept.begin(), job.kept.end(), index) == job.kept.end())
             mTodo.push_back(index);
+}
+
+FieldSpan ListRunner::recipientFields() const {
+    FieldSpan span{0, FieldCount - 1, 0};
+    for (int field = 0; field < FirstRecipientField; ++field)
+        if (std::find(mJob.columnFields.begin(), mJob.columnFields.end(), field) ==
+            mJob.columnFields.end())
+            span.later |= 1u << field;
+    return span;
 }
 
 QString ListRunner::madePath(int index) const {
@@ -58,9 +67,13 @@ void ListRunner::prepareShared(EngineSlot& slot) {
     const auto value = [this](int index) {
         return DocumentValue(mJob.values.fields[size_t(index)]);
     };
+    // Fields that a column fills wait for each recipient's round.
+    FieldSpan shared = SharedFields;
+    for (const int field : mJob.columnFields)
+        shared.later |= 1u << field;
     MakeNewsletterFile(slot.engine,
-                       {templatePath, SharedFields, value, std::nullopt, value(TitleField),
-                        sharedPath(), mJob.sharedFormat, [this](const QString& reason) {
+                       {templatePath, shared, value, std::nullopt, value(TitleField), sharedPath(),
+                        mJob.sharedFormat, [this](const QString& reason) {
                             mConsole.error(QStringLiteral("the newsletters are made without "
                                                           "a title: %1")
                                                .arg(reason));
@@ -131,22 +144,31 @@ void ListRunner::halt(int index, const QString& reason) {
 }
 
 void ListRunner::makeOne(EngineSlot& slot, int index) {
-    const Recipient& recipient = mJob.list.recipients[size_t(index)];
-    const auto typed = [&](int field) {
-        if (field >= FirstRecipientField && field < FirstRecipientField + RecipientFieldCount)
-            return recipient.values[size_t(field - FirstRecipientField)];
-        return mJob.values.fields[size_t(field)];
-    };
+    const MergeValues values = RecipientValues(mJob.base, mJob.list, index);
+    const auto typed = [&](int field) { return values.fields[size_t(field)]; };
     try {
         if (const auto overlong = OverlongField(typed))
             throw std::runtime_error(
                 OverlongValueMessage(*overlong, int(typed(*overlong).size())).toStdString());
+        std::vector<NamedFill> named;
+        if (mJob.templateReport)
+            named = NamedFills(*mJob.templateReport, values);
+        for (const NamedFill& fill : named)
+            if (fill.value.size() > MaxValueLength)
+                throw std::runtime_error(
+                    OverlongNamedValueMessage(BracketedName(fill.tag), int(fill.value.size()))
+                        .toStdString());
         const QString made = madePath(index);
         MakeNewsletterFile(slot.engine,
-                           {sharedPath(), RecipientFields,
+                           {sharedPath(),
+                            recipientFields(),
                             [&](int field) { return DocumentValue(typed(field)); },
-                            IssueDateText(mJob.values.issueDate.date()), std::nullopt, made,
-                            mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf});
+                            values.issueDate,
+                            std::nullopt,
+                            made,
+                            mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
+                            {},
+                            named});
         if (mJob.combined.isEmpty()) {
             SaveCopy(made, RecipientOutput(mJob, index), mJob.templateFile);
             QFile::remove(made);
@@ -174,8 +196,7 @@ int ListRunner::run() {
     const int engines = std::max(1, mJob.engines);
     mWorking = engines;
     for (int i = 0; i < engines; ++i) {
-        EngineSlot& slot =
-            i == 0 && mJob.warmEngine ? *mJob.warmEngine : engineSlots.emplace_back();
+        EngineSlot& slot = i == 0 && mStarted ? *mStarted : engineSlots.emplace_back();
         workers.emplace_back([this, &slot, i] { work(slot, i == 0); });
     }
     // The main thread keeps the progress line and takes termination signals.
@@ -269,6 +290,19 @@ QString ListRunner::summaryLine(int made, double seconds, bool joined) const {
     return line;
 }
 
+QString ListRunner::leftOutAndRenamed() const {
+    QString text;
+    for (const Duplicate& duplicate : mJob.duplicates)
+        text += QStringLiteral("\nLeft out: %1 is %2 again (%3); --keep-duplicates makes both.")
+                    .arg(DescribeRecipient(mJob.list, duplicate.index),
+                         DescribeRecipient(mJob.list, duplicate.sameAs), duplicate.why);
+    for (const ListJob::Renamed& renamed : mJob.renamed)
+        text += QStringLiteral("\nRenamed: %1 gets %2, as another recipient's file is %3.")
+                    .arg(DescribeRecipient(mJob.list, renamed.index),
+                         mJob.fileNames[size_t(renamed.index)], renamed.wanted);
+    return text;
+}
+
 int ListRunner::finish(Clock::time_point start) {
     if (mShared != Shared::Ready && ProgramEnding()) {
         mConsole.error(QStringLiteral("stopped; nothing was made"));
@@ -306,6 +340,7 @@ int ListRunner::finish(Clock::time_point start) {
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     QString summary = summaryLine(made, seconds, joined);
     summary += QStringLiteral("\nColumns of the list: %1.").arg(DescribeColumns(mJob.list.columns));
+    summary += leftOutAndRenamed();
     std::sort(mFailures.begin(), mFailures.end(),
               [](const Failure& a, const Failure& b) { return a.index < b.index; });
     for (const Failure& failure : mFailures) {
@@ -333,13 +368,15 @@ int ListRunner::finish(Clock::time_point start) {
 }
 
 QString RecipientOutput(const ListJob& job, int index) {
+    if (!job.fileNames.empty())
+        return QDir(job.folder).filePath(job.fileNames[size_t(index)]);
     const Recipient& recipient = job.list.recipients[size_t(index)];
     return QDir(job.folder)
         .filePath(RecipientFileName(index + 1, int(job.list.recipients.size()), recipient.name(),
                                     engine::SaveExtension(job.format)));
 }
 
-int RunList(const ListJob& job, Console& console) {
+int RunList(const ListJob& job, Console& console, EngineSlot* started) {
     ListFolder scratch;
     try {
         scratch = MakeListFolder(TempFolder());
@@ -347,7 +384,7 @@ int RunList(const ListJob& job, Console& console) {
         console.error(QString::fromLocal8Bit(error.what()));
         return SomeFailed;
     }
-    const int code = ListRunner(job, console, scratch.path).run();
+    const int code = ListRunner(job, console, scratch.path, started).run();
     // Given up first, so that the folder goes whole, its owner file with it.
     scratch.owner.release();
     QDir(scratch.path).removeRecursively();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ListRun.h"
+#include "generate/FillPasses.h"
 
 #include <QString>
 #include <atomic>
@@ -19,7 +20,8 @@ class ListRunner {
 public:
     using Clock = std::chrono::steady_clock;
 
-    ListRunner(const ListJob& job, Console& console, const QString& scratch);
+    ListRunner(const ListJob& job, Console& console, const QString& scratch,
+               EngineSlot* started = nullptr);
 
     int run();
 
@@ -44,10 +46,15 @@ private:
     int combine();
     int finish(Clock::time_point start);
     QString summaryLine(int made, double seconds, bool joined) const;
+    /// Who was left out or renamed, for the summary.
+    QString leftOutAndRenamed() const;
+    /// The fields of a recipient's round: theirs and those their columns fill.
+    FieldSpan recipientFields() const;
 
     const ListJob& mJob;
     Console& mConsole;
     QString mScratch;
+    EngineSlot* mStarted;
     std::vector<int> mTodo; // the recipients to make, in list order
     std::atomic<int> mNext{0};
     std::atomic<int> mDone{0};

@@ -19,7 +19,7 @@ const QString CsvWayOut = QStringLiteral(
     "that file to --recipients");
 
 ListEngineFailure stopped() {
-    return ListEngineFailure(QStringLiteral("stopped; nothing was made"), SomeFailed);
+    return ListEngineFailure(QStringLiteral("stopped"), SomeFailed);
 }
 
 // A session of the engine's spreadsheet part; what keeps it from reading is said with the way
@@ -28,7 +28,7 @@ std::unique_ptr<engine::Spreadsheets> spreadsheetsOf(EngineSlot& slot, const QSt
     try {
         return slot.engine.createSpreadsheets();
     } catch (const engine::SpreadsheetsMissing& missing) {
-        throw ListEngineFailure(QStringLiteral("%1 cannot be read: %2; %3. Nothing was made.")
+        throw ListEngineFailure(QStringLiteral("%1 cannot be read: %2; %3")
                                     .arg(path, QString::fromStdString(missing.what()), CsvWayOut),
                                 NoEngine);
     } catch (const std::exception& error) {
@@ -36,11 +36,9 @@ std::unique_ptr<engine::Spreadsheets> spreadsheetsOf(EngineSlot& slot, const QSt
             throw stopped();
         const StartFailure failure = EngineStartFailure(QString::fromLocal8Bit(error.what()));
         if (failure.noRoom)
-            throw ListEngineFailure(failure.message + QStringLiteral("; nothing was made"),
-                                    SomeFailed);
+            throw ListEngineFailure(failure.message, SomeFailed);
         throw ListEngineFailure(
-            QStringLiteral("%1 cannot be read: the workbook reader did not start (%2); %3. "
-                           "Nothing was made.")
+            QStringLiteral("%1 cannot be read: the workbook reader did not start (%2); %3")
                 .arg(path, QString::fromLocal8Bit(error.what()), CsvWayOut),
             NoEngine);
     }
@@ -49,7 +47,7 @@ std::unique_ptr<engine::Spreadsheets> spreadsheetsOf(EngineSlot& slot, const QSt
 } // namespace
 
 RecipientList ParseListFile(const QString& path, const QByteArray& bytes, const QString& sheet,
-                            std::shared_ptr<EngineSlot>& engine) {
+                            EngineSlot& engine) {
     std::optional<SpreadsheetKind> kind;
     try {
         kind = IdentifySpreadsheet(QFileInfo(path).fileName(), bytes);
@@ -63,8 +61,7 @@ RecipientList ParseListFile(const QString& path, const QByteArray& bytes, const 
                                  .arg(sheet, path));
         return ParseRecipients(bytes, QFileInfo(path).fileName());
     }
-    engine = std::make_shared<EngineSlot>();
-    std::unique_ptr<engine::Spreadsheets> spreadsheets = spreadsheetsOf(*engine, path);
+    std::unique_ptr<engine::Spreadsheets> spreadsheets = spreadsheetsOf(engine, path);
     try {
         RecipientList list = ReadWorkbookList(*spreadsheets, {path, bytes, *kind, sheet});
         // Read is read: an engine that then fails to end its session is the run's to meet.
@@ -80,7 +77,7 @@ RecipientList ParseListFile(const QString& path, const QByteArray& bytes, const 
         engine::QuitQuietly(spreadsheets);
         if (ProgramEnding())
             throw stopped();
-        throw ListEngineFailure(QStringLiteral("%1 could not be read: %2; nothing was made")
+        throw ListEngineFailure(QStringLiteral("%1 could not be read: %2")
                                     .arg(path, QString::fromLocal8Bit(error.what())),
                                 SomeFailed);
     }

@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
 #include <stdexcept>
 
 namespace brindlecast::cli {
@@ -12,7 +11,7 @@ namespace brindlecast::cli {
 struct EngineSlot;
 
 /// A list that could not be read for a reason of the engine's, not the list's: the message to
-/// show and the exit code to end with.
+/// show (the caller says what was not done) and the exit code to end with.
 class ListEngineFailure : public std::runtime_error {
 public:
     ListEngineFailure(const QString& message, int exitCode)
@@ -25,12 +24,13 @@ private:
 };
 
 /// The recipient list `bytes` read from `path`: a CSV, vCard or JSON list as ParseRecipients
-/// reads it, or a workbook's sheet `sheet` (the first when empty) through the engine, which is
-/// started for it in `engine` and left running for the run that follows. Which it is, the
-/// bytes tell. Throws RecipientListError for a list that cannot be read (the caller names the
-/// file), UsageError for --sheet with a text list, ListEngineFailure when no engine reads it.
+/// reads it, or a workbook's sheet `sheet` (the first when empty) through `engine`'s spreadsheet
+/// part, which starts its office for it; the caller goes on with that engine rather than start
+/// a second. Which it is, the bytes tell. Throws RecipientListError for a list that cannot be
+/// read (the caller names the file), UsageError for --sheet with a text list,
+/// ListEngineFailure when no engine reads it.
 RecipientList ParseListFile(const QString& path, const QByteArray& bytes, const QString& sheet,
-                            std::shared_ptr<EngineSlot>& engine);
+                            EngineSlot& engine);
 
 /// Where the list's recipients were read, for a person: the file, or "sheet NAME of FILE".
 QString ListPlace(const QString& path, const RecipientList& list);

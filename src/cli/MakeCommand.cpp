@@ -2,8 +2,7 @@
 
 #include "Console.h"
 #include "EngineSlot.h"
-#include "ListRun.h"
-#include "ListSource.h"
+#include "MakeSteps.h"
 #include "MakeValues.h"
 #include "TemplateSource.h"
 #include "app/FileHelpers.h"
@@ -14,6 +13,7 @@
 #include "generate/ListFolders.h"
 #include "generate/MakeNewsletter.h"
 #include "generate/SaveCopy.h"
+#include "generate/TemplateNames.h"
 #include "generate/WholeDocument.h"
 #include "newsletter/DateTexts.h"
 
@@ -25,13 +25,7 @@
 
 namespace brindlecast::cli {
 
-namespace {
-
-// Two engines side by side pay for the second one's start once a list is this long.
-constexpr int RecipientsPerExtraEngine = 40;
-constexpr int MostEngines = 4;
-
-engine::SaveFormat formatOf(const MakeOptions& options, const QString& path) {
+engine::SaveFormat FormatOf(const MakeOptions& options, const QString& path) {
     if (!options.format.isEmpty()) {
         if (const auto named = engine::SaveFormatNamed(options.format))
             return *named;
@@ -41,7 +35,7 @@ engine::SaveFormat formatOf(const MakeOptions& options, const QString& path) {
     return engine::SaveFormatOfPath(path).value_or(engine::SaveFormat::Doc);
 }
 
-void refuseOverlong(const NewsletterValues& values, bool withRecipient) {
+void RefuseOverlong(const NewsletterValues& values, bool withRecipient) {
     const auto typed = [&](int index) {
         const bool recipients =
             index >= FirstRecipientField && index < FirstRecipientField + RecipientFieldCount;
@@ -50,11 +44,13 @@ void refuseOverlong(const NewsletterValues& values, bool withRecipient) {
     if (const auto field = OverlongField(typed))
         throw UsageError(
             OverlongValueMessage(*field, int(typed(*field).size())).replace("\r\n\r\n", " "));
+    for (const NamedValue& named : values.named)
+        if (named.value.size() > MaxValueLength)
+            throw UsageError(OverlongNamedValueMessage(named.name, int(named.value.size())));
 }
 
-// Why the output at `path` may be neither replaced nor kept, whatever is asked: it is a link
-// (replacing one would write where it leads, keeping one keeps another file), or the template.
-QString refusedOutput(const QString& path, const std::optional<FileId>& templateFile) {
+QString RefusedOutput(const QString& path, const std::optional<FileId>& templateFile) {
+    // A link: replacing one would write where it leads, keeping one keeps another file.
     if (IsLink(path))
         return QStringLiteral("%1 is a symbolic link, and no output is written in place of a link "
                               "or through it")
@@ -64,10 +60,9 @@ QString refusedOutput(const QString& path, const std::optional<FileId>& template
     return {};
 }
 
-// True when the existing output is to be kept and nothing made.
-bool keepExisting(const QString& path, engine::SaveFormat format, const TemplateSource& source,
+bool KeepExisting(const QString& path, engine::SaveFormat format, const TemplateSource& source,
                   const MakeOptions& options, Console& console) {
-    if (const QString refused = refusedOutput(path, source.file); !refused.isEmpty())
+    if (const QString refused = RefusedOutput(path, source.file); !refused.isEmpty())
         throw UsageError(QStringLiteral("%1; nothing was made").arg(refused));
     if (!FileExists(path) || options.force)
         return false;
@@ -85,54 +80,13 @@ bool keepExisting(const QString& path, engine::SaveFormat format, const Template
     return true;
 }
 
-int enginesFor(int recipients) {
-    bool set = false;
-    const int asked = qEnvironmentVariableIntValue("BRINDLECAST_ENGINES", &set);
-    if (set && asked > 0)
-        return std::min(asked, MostEngines);
-    const int useful = 1 + recipients / RecipientsPerExtraEngine;
-    return std::clamp(std::min(useful, QThread::idealThreadCount()), 1, MostEngines);
-}
-
-// The recipient list, read as the other inputs are: a pipe's writer is waited for, but a named
-// pipe or a device is refused at once. A workbook is read by an engine, which is kept in
-// `engine` for the run.
-RecipientList readList(const QString& path, const QString& sheet,
-                       std::shared_ptr<EngineSlot>& engine) {
-    const EndAtOnceOnTerminationSignals atOnce;
-    InputFile input;
-    try {
-        input = ReadInputFile(path, MaxListBytes);
-    } catch (const InputFileError& error) {
-        throw RecipientListError(
-            QStringLiteral("cannot read %1: %2").arg(path, QString::fromLocal8Bit(error.what())));
-    }
-    if (input.tooLarge)
-        throw RecipientListError(QStringLiteral("%1 is larger than a list may be (%2 MiB)")
-                                     .arg(path)
-                                     .arg(MaxListBytes >> 20));
-    return ParseListFile(path, input.bytes, sheet, engine);
-}
-
-int makeOne(const MakeOptions& options, const NewsletterValues& values,
-            const TemplateSource& source, Console& console) {
-    if (options.output.isEmpty())
-        throw UsageError(QStringLiteral("make needs --output: the file to make"));
-    if (!options.combined.isEmpty())
-        throw UsageError(QStringLiteral("--combined goes with --recipients"));
-    if (!options.sheet.isEmpty())
-        throw UsageError(QStringLiteral("--sheet goes with --recipients"));
-    const engine::SaveFormat format = formatOf(options, options.output);
-    if (keepExisting(options.output, format, source, options, console))
-        return AllMade;
-    refuseOverlong(values, true);
-
-    EngineSlot slot;
+std::optional<int> StartEngine(EngineSlot& slot, const QString& notMade, Console& console) {
     try {
         slot.start();
+        return std::nullopt;
     } catch (const std::exception& error) {
         if (ProgramEnding()) {
-            console.error(QStringLiteral("stopped; %1 was not made").arg(options.output));
+            console.error(QStringLiteral("stopped; %1").arg(notMade));
             return SomeFailed;
         }
         const StartFailure failure = EngineStartFailure(QString::fromLocal8Bit(error.what()));
@@ -143,6 +97,51 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
         console.error(failure.message);
         return NoEngine;
     }
+}
+
+TemplateReport InspectTemplate(EngineSlot& slot, const TemplateSource& source,
+                               const MakeOptions& options) {
+    const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
+    if (!scratch.isValid())
+        throw std::runtime_error(
+            QStringLiteral("no working folder can be made in %1").arg(TempFolder()).toStdString());
+    const QString copy = scratch.filePath(QStringLiteral("template") + source.suffix);
+    WriteFreshFile(copy, source.bytes);
+    try {
+        return ReadTemplateReport(slot.engine, copy);
+    } catch (const engine::OpenError& error) {
+        throw UsageError(QStringLiteral("%1 cannot be opened: %2; nothing was made")
+                             .arg(options.templateFile, error.reason()));
+    }
+}
+
+namespace {
+
+int makeOne(const MakeOptions& options, const NewsletterValues& values,
+            const TemplateSource& source, Console& console) {
+    if (options.output.isEmpty())
+        throw UsageError(QStringLiteral("make needs --output: the file to make"));
+    for (const auto& [given, option] : {std::pair{!options.combined.isEmpty(), "--combined"},
+                                        std::pair{!options.sheet.isEmpty(), "--sheet"},
+                                        std::pair{!options.fileName.isEmpty(), "--file-name"},
+                                        std::pair{!options.rows.isEmpty(), "--rows"},
+                                        std::pair{!options.where.isEmpty(), "--where"},
+                                        std::pair{options.keepDuplicates, "--keep-duplicates"}})
+        if (given)
+            throw UsageError(QStringLiteral("%1 goes with --recipients").arg(option));
+    const engine::SaveFormat format = FormatOf(options, options.output);
+    if (KeepExisting(options.output, format, source, options, console))
+        return AllMade;
+    RefuseOverlong(values, true);
+
+    EngineSlot slot;
+    if (const auto failed =
+            StartEngine(slot, QStringLiteral("%1 was not made").arg(options.output), console))
+        return *failed;
+    const MergeValues merged = values.merged();
+    std::vector<NamedFill> named;
+    if (!options.templateFile.isEmpty())
+        named = NamedFills(InspectTemplate(slot, source, options), merged);
     const QTemporaryDir scratch(TempFolder() + QStringLiteral("/brindlecast-make-XXXXXX"));
     const auto value = [&](int index) { return DocumentValue(values.fields[size_t(index)]); };
     try {
@@ -156,11 +155,12 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
             scratch.filePath(QStringLiteral("newsletter") + engine::SaveExtension(format));
         MakeNewsletterFile(
             slot.engine,
-            {templatePath, FieldSpan{}, value, IssueDateText(values.issueDate.date()),
-             value(TitleField), made, format, [&](const QString& reason) {
+            {templatePath, FieldSpan{}, value, merged.issueDate, value(TitleField), made, format,
+             [&](const QString& reason) {
                  console.error(
                      QStringLiteral("%1 is made without a title: %2").arg(options.output, reason));
-             }});
+             },
+             named});
         SaveCopy(made, options.output, source.file);
     } catch (const engine::OpenError& error) {
         // The engine names the copy it was given; the user knows the template by its own name.
@@ -181,98 +181,6 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
     return AllMade;
 }
 
-int makeList(const MakeOptions& options, const NewsletterValues& values,
-             const TemplateSource& source, Console& console) {
-    // Before the list is read: reading a workbook starts the engine.
-    if (options.output.isEmpty() == options.combined.isEmpty())
-        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
-                                        "one file each) or --combined (one PDF)"));
-    ListJob job;
-    try {
-        job.list = readList(options.recipients, options.sheet, job.warmEngine);
-    } catch (const RecipientListError& error) {
-        throw UsageError(QStringLiteral("%1: %2; nothing was made")
-                             .arg(options.recipients, QString::fromLocal8Bit(error.what())));
-    } catch (const ListEngineFailure& failure) {
-        console.error(QString::fromLocal8Bit(failure.what()));
-        return failure.exitCode();
-    }
-    refuseOverlong(values, false);
-    job.values = values;
-    job.templateBytes = source.bytes;
-    job.templateSuffix = source.suffix;
-    job.templateName = options.templateFile;
-    job.sharedFormat = source.kind;
-    job.templateFile = source.file;
-    job.engines = enginesFor(int(job.list.recipients.size()));
-    if (!options.combined.isEmpty()) {
-        if (formatOf(options, options.combined) != engine::SaveFormat::Pdf)
-            throw UsageError(QStringLiteral("--combined makes a PDF: %1").arg(options.combined));
-        job.combined = options.combined;
-        if (keepExisting(job.combined, engine::SaveFormat::Pdf, source, options, console))
-            return AllMade;
-        if (!QFileInfo(QFileInfo(job.combined).absolutePath()).isDir())
-            throw UsageError(QStringLiteral("the folder of %1 does not exist").arg(job.combined));
-        // Found missing only at the end, it would cost the whole run.
-        if (QStandardPaths::findExecutable(QStringLiteral("qpdf")).isEmpty()) {
-            console.error(
-                QStringLiteral("%1 cannot be made: joining the pages needs qpdf "
-                               "(on Debian the package qpdf, on Windows qpdf.exe on the PATH); "
-                               "nothing was made")
-                    .arg(job.combined));
-            return SomeFailed;
-        }
-    } else {
-        job.folder = options.output;
-        job.format = formatOf(options, QString());
-        if (FileExists(job.folder) && !QFileInfo(job.folder).isDir())
-            throw UsageError(
-                QStringLiteral("--output %1 is a file; with --recipients it names a folder")
-                    .arg(job.folder));
-        if (!QDir().mkpath(job.folder))
-            throw UsageError(QStringLiteral("the folder %1 cannot be made").arg(job.folder));
-        QStringList existing, notWhole;
-        for (int index = 0; index < int(job.list.recipients.size()); ++index) {
-            const QString output = RecipientOutput(job, index);
-            if (!FileExists(output))
-                continue;
-            existing << output;
-            // What is refused is left to fail for its recipient, by name, with the reason.
-            if (!refusedOutput(output, job.templateFile).isEmpty())
-                continue;
-            if (options.skipExisting && !WhyNotWhole(output, job.format).isEmpty())
-                notWhole << output;
-            else
-                job.kept.push_back(index);
-        }
-        if (!notWhole.isEmpty())
-            console.remark(QStringLiteral("%1 of the files there are cut short or empty (%2%3): "
-                                          "they are made again")
-                               .arg(notWhole.size())
-                               .arg(notWhole.first(), notWhole.size() > 1 ? ", ..." : ""));
-        if (options.force)
-            job.kept.clear();
-        else if (!existing.isEmpty() && !options.skipExisting)
-            throw UsageError(QStringLiteral("%1 of the files exist already (%2%3); nothing was "
-                                            "made (--force replaces them, --skip-existing keeps "
-                                            "them and makes the rest)")
-                                 .arg(existing.size())
-                                 .arg(existing.first(), existing.size() > 1 ? ", ..." : ""));
-        if (job.kept.size() == job.list.recipients.size()) {
-            console.summary(QStringLiteral("Kept all %1 newsletters in %2: they exist already; "
-                                           "nothing was made.")
-                                .arg(job.kept.size())
-                                .arg(job.folder));
-            return AllMade;
-        }
-    }
-    console.remark(
-        QStringLiteral("%1 recipients in %2 (%3)")
-            .arg(job.list.recipients.size())
-            .arg(ListPlace(options.recipients, job.list), DescribeColumns(job.list.columns)));
-    return RunList(job, console);
-}
-
 } // namespace
 
 int RunMake(const MakeOptions& options) {
@@ -289,13 +197,14 @@ int RunMake(const MakeOptions& options) {
             // A pipe may keep its reader waiting for ever; nothing is made yet to clean up.
             const EndAtOnceOnTerminationSignals atOnce;
             read = TemplateFor(options);
-            typed = MakeValues(!options.noStored, options.sets, options.values);
+            typed = MakeValues(!options.noStored, options.sets, options.values,
+                               !options.templateFile.isEmpty());
         }
         const TemplateSource& source = *read;
         const NewsletterValues& values = *typed;
         if (options.recipients.isEmpty())
             return makeOne(options, values, source, console);
-        return makeList(options, values, source, console);
+        return MakeList(options, values, source, console);
     } catch (const UsageError& error) {
         console.error(QString::fromLocal8Bit(error.what()));
         return BadUsage;

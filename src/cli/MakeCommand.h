@@ -33,6 +33,14 @@ struct MakeOptions {
     /// The sheet of a workbook list; empty for its first.
     QString sheet;
     QString combined;
+    /// With --recipients: each file's name from fields and columns, "[Last], [First]".
+    QString fileName;
+    /// With --recipients: the positions to make, "5-20,31".
+    QString rows;
+    /// With --recipients: "COLUMN=VALUE" conditions, all of which a recipient must meet.
+    QStringList where;
+    /// Makes a recipient who is on the list twice twice.
+    bool keepDuplicates = false;
 };
 
 /// Makes one newsletter, or one per recipient of a list, without a window. Returns the exit

@@ -27,8 +27,19 @@ QDateTime isoDate(const QString& text, const Origin& origin) {
     return date;
 }
 
+// What a template's brackets can hold as a name: the check of a template reads at most this
+// much between them, on one line, without brackets inside.
+bool CanBeBracketed(const QString& name) {
+    if (name.isEmpty() || name.size() > 58)
+        return false;
+    for (const QChar c : name)
+        if (c == QLatin1Char('[') || c == QLatin1Char(']') || c.category() == QChar::Other_Control)
+            return false;
+    return true;
+}
+
 void apply(NewsletterValues& values, const QString& name, const QString& value,
-           const Origin& origin) {
+           const Origin& origin, bool openNames) {
     if (name.compare(QLatin1String("IssueDate"), Qt::CaseInsensitive) == 0) {
         values.issueDate = isoDate(value, origin);
         return;
@@ -38,8 +49,21 @@ void apply(NewsletterValues& values, const QString& name, const QString& value,
         throw UsageError(
             QStringLiteral("%1: the month and year follow IssueDate; set IssueDate instead")
                 .arg(origin.named));
+    if (!field && openNames) {
+        if (!CanBeBracketed(name.simplified()))
+            throw UsageError(QStringLiteral("%1: a name is what a template holds between "
+                                            "brackets: up to 58 characters on one line, no "
+                                            "brackets")
+                                 .arg(origin.whole));
+        MergeValues merged;
+        merged.named = std::move(values.named);
+        merged.set(name, value);
+        values.named = std::move(merged.named);
+        return;
+    }
     if (!field)
-        throw UsageError(QStringLiteral("%1: no field is called %2; the fields are %3")
+        throw UsageError(QStringLiteral("%1: no field is called %2; the fields are %3 (any "
+                                        "other name needs a template of your own)")
                              .arg(origin.whole, name, SettableNames()));
     values.fields[size_t(*field)] = value;
 }
@@ -47,7 +71,7 @@ void apply(NewsletterValues& values, const QString& name, const QString& value,
 // A values file is a person's, never big: a few kilobytes of text.
 constexpr qint64 MaxValuesBytes = qint64(1) << 20;
 
-void applyFile(NewsletterValues& values, const QString& path) {
+void applyFile(NewsletterValues& values, const QString& path, bool openNames) {
     const QString prefix = QStringLiteral("--values %1").arg(path);
     InputFile input;
     try {
@@ -81,7 +105,7 @@ void applyFile(NewsletterValues& values, const QString& path) {
             text = entry->toVariant().toString();
         else if (!entry->isNull())
             throw UsageError(QStringLiteral("%1: give the value as text").arg(at));
-        apply(values, entry.key(), text, {at, at, at});
+        apply(values, entry.key(), text, {at, at, at}, openNames);
     }
 }
 
@@ -95,7 +119,16 @@ QString SettableNames() {
                           "as YYYY-MM-DD");
 }
 
-NewsletterValues MakeValues(bool stored, const QStringList& sets, const QString& valuesFile) {
+MergeValues NewsletterValues::merged() const {
+    MergeValues values;
+    values.fields = fields;
+    values.issueDate = IssueDateText(issueDate.date());
+    values.named = named;
+    return values;
+}
+
+NewsletterValues MakeValues(bool stored, const QStringList& sets, const QString& valuesFile,
+                            bool openNames) {
     NewsletterValues values;
     values.issueDate = QDateTime::currentDateTime();
     if (stored) {
@@ -108,7 +141,7 @@ NewsletterValues MakeValues(bool stored, const QStringList& sets, const QString&
             values.fields[size_t(i)] = setting(FieldKey(i));
     }
     if (!valuesFile.isEmpty())
-        applyFile(values, valuesFile);
+        applyFile(values, valuesFile, openNames);
     for (const QString& set : sets) {
         const qsizetype equals = set.indexOf(QLatin1Char('='));
         if (equals <= 0)
@@ -117,7 +150,8 @@ NewsletterValues MakeValues(bool stored, const QStringList& sets, const QString&
         const QString value = set.mid(equals + 1);
         apply(values, name, value,
               {QStringLiteral("--set %1=%2").arg(name, value), QStringLiteral("--set ") + name,
-               QStringLiteral("--set ") + set});
+               QStringLiteral("--set ") + set},
+              openNames);
     }
     values.fields[MonthYearField] = MonthYearText(values.issueDate.date());
     return values;

@@ -35,6 +35,7 @@ public:
     std::unique_ptr<Spreadsheets> createSpreadsheets() override;
     void stop() noexcept override;
     bool requestsCanBeAbandoned() const noexcept override;
+    QString stopNote() const override;
 
 private:
     Engine& loaded();

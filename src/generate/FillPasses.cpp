@@ -40,10 +40,14 @@ QString DocumentValue(const QString& fieldText) {
 }
 
 void StoryPass(engine::Document& document, const std::function<QString(int)>& value,
-               FieldSpan fields) {
+               FieldSpan fields, const std::vector<NamedFill>& named) {
     for (int i = fields.first; i <= fields.last; ++i)
+        if (fields.holds(i))
+            for (engine::Range* story : document.storyRanges())
+                replaceAll(*story, FieldTag(i), value(i));
+    for (const NamedFill& fill : named)
         for (engine::Range* story : document.storyRanges())
-            replaceAll(*story, FieldTag(i), value(i));
+            replaceAll(*story, fill.tag, fill.value);
 }
 
 void IssueDatePass(engine::Application& application, const QString& issueDate) {
@@ -51,13 +55,17 @@ void IssueDatePass(engine::Application& application, const QString& issueDate) {
 }
 
 void ShapePass(engine::Document& document, const std::function<QString(int)>& value,
-               const std::optional<QString>& issueDate, FieldSpan fields) {
+               const std::optional<QString>& issueDate, FieldSpan fields,
+               const std::vector<NamedFill>& named) {
     // Only the text is passed here; every other find setting stays as the engine has it.
     for (engine::Shape* shape : document.shapes()) {
         if (!shape->hasText())
             continue;
         for (int i = fields.first; i <= fields.last; ++i)
-            shape->textRange().find().execute(FieldTag(i), value(i), engine::Replace::All);
+            if (fields.holds(i))
+                shape->textRange().find().execute(FieldTag(i), value(i), engine::Replace::All);
+        for (const NamedFill& fill : named)
+            shape->textRange().find().execute(fill.tag, fill.value, engine::Replace::All);
         if (issueDate)
             shape->textRange().find().execute(IssueDateTag(), *issueDate, engine::Replace::All);
     }

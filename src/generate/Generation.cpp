@@ -123,6 +123,13 @@ QString OverlongValueMessage(int field, int length) {
         .arg(FieldName(field), locale.toString(length), locale.toString(MaxValueLength));
 }
 
+QString OverlongNamedValueMessage(const QString& name, int length) {
+    const QLocale locale;
+    return QStringLiteral("the value of [%1] holds %2 characters, more than a newsletter can "
+                          "show: a value may hold up to %3")
+        .arg(name, locale.toString(length), locale.toString(MaxValueLength));
+}
+
 bool Generation::takeTurn(Trap& trap, FileLock& runLock) {
     // The template, the picture and the working documents' names are fixed paths in TEMP: two
     // instances sharing it take turns, waiting with the window's events let through.

@@ -84,5 +84,8 @@ private:
 
 /// Why a value of `length` characters in `field` is refused.
 QString OverlongValueMessage(int field, int length);
+/// Why a value of `length` characters of the name `name` (a column, a value given by name) is
+/// refused: the same limit as a field's.
+QString OverlongNamedValueMessage(const QString& name, int length);
 
 } // namespace brindlecast

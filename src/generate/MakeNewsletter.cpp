@@ -13,10 +13,10 @@ void MakeNewsletterFile(engine::Engine& engine, const FillRound& round) {
     try {
         engine::Document& document = application->open(round.source, true);
         opened = &document;
-        StoryPass(document, round.value, round.fields);
+        StoryPass(document, round.value, round.fields, round.named);
         if (round.issueDate)
             IssueDatePass(*application, *round.issueDate);
-        ShapePass(document, round.value, round.issueDate, round.fields);
+        ShapePass(document, round.value, round.issueDate, round.fields, round.named);
         // Only a label of the file: a newsletter without it is still the newsletter.
         if (round.title) {
             try {

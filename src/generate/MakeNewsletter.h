@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace brindlecast {
 
@@ -31,6 +32,9 @@ struct FillRound {
     engine::SaveFormat format = engine::SaveFormat::Doc;
     /// Told why, when the title cannot be set: the newsletter is then made without one.
     std::function<void(const QString& reason)> titleNotSet = {};
+    /// The bracketed names of a template of the user's own that take values of their own,
+    /// filled after the fields (values as they go into the document).
+    std::vector<NamedFill> named = {};
 };
 
 /// Fills `round.source` through a session of `engine` as a generation run does (every story,

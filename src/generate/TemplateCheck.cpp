@@ -159,6 +159,21 @@ TemplateReport AnalyseTemplate(const std::vector<PlacedText>& texts) {
     return report;
 }
 
+std::optional<QString> NearestName(const QString& word, const QStringList& names) {
+    const QString typed = word.toLower();
+    std::optional<QString> best;
+    int bestDistance = 3;
+    for (const QString& name : names) {
+        const int distance =
+            editDistance(typed, (QLatin1Char('[') + name + QLatin1Char(']')).toLower());
+        if (distance < bestDistance && distance * 4 <= typed.size()) {
+            best = name;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
 bool TemplateReport::holdsAnyPlaceholder() const {
     return std::any_of(placeholders.begin(), placeholders.end(),
                        [](const PlaceCounts& counts) { return !counts.empty(); });

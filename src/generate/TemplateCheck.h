@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <optional>
 #include <vector>
@@ -65,5 +66,9 @@ struct TemplateReport {
 /// Finds the placeholders, as the replacement matches them (literally, in any letter case),
 /// and the bracketed words that are none.
 TemplateReport AnalyseTemplate(const std::vector<PlacedText>& texts);
+
+/// The name among `names` that the bracketed `word` was likely meant to be ("[Salutaton]" for
+/// "Salutation"), as close as a slip of a key or two; none when no name is.
+std::optional<QString> NearestName(const QString& word, const QStringList& names);
 
 } // namespace brindlecast

@@ -41,6 +41,8 @@ Recipient ToRecipient(const CsvRecord& record, const Layout& layout) {
     Recipient recipient;
     recipient.line = record.line;
     const QStringList& cells = record.cells;
+    for (int column = 0; column < int(layout.roles.size()); ++column)
+        recipient.cells.append(Cell(cells, column));
     auto& values = recipient.values;
     values[0] = FirstFilled(cells, layout.person, Role::FullName);
     if (values[0].isEmpty())

@@ -14,6 +14,18 @@ QString RecipientFieldName(RecipientField field) {
     return QLatin1String(names[static_cast<int>(field)]);
 }
 
+std::optional<int> RecipientList::columnNamed(const QString& name) const {
+    const QString wanted = name.simplified();
+    for (int i = 0; i < int(columns.size()); ++i)
+        if (columns[size_t(i)].column.simplified().compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
+    return std::nullopt;
+}
+
+QString RecipientList::cell(int index, int column) const {
+    return recipients[size_t(index)].cells.value(column);
+}
+
 RecipientListError::RecipientListError(const QString& message, int line)
     : std::runtime_error(message.toStdString())
     , mLine(line) {}
@@ -61,6 +73,7 @@ QString DescribeColumns(const std::vector<ColumnUse>& columns) {
         QStringList fields;
         for (const RecipientField field : use.fields)
             fields.append(RecipientFieldName(field));
+        fields.append(use.fills);
         if (fields.isEmpty())
             ignored.append(use.column);
         else

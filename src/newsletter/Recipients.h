@@ -3,7 +3,9 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -30,6 +32,9 @@ struct Recipient {
     std::array<QString, RecipientFieldCount> values;
     /// The line of the file (1-based) where the recipient's record or card starts.
     int line = 0;
+    /// Every column's value as the list holds it, in the order of RecipientList::columns,
+    /// surrounding blanks trimmed; empty where the recipient's record has none.
+    QStringList cells = {};
 
     const QString& value(RecipientField field) const { return values[static_cast<size_t>(field)]; }
     const QString& name() const { return value(RecipientField::Name); }
@@ -39,6 +44,8 @@ struct Recipient {
 struct ColumnUse {
     QString column; // as the file spells it; "column N" for a blank header cell
     std::vector<RecipientField> fields;
+    /// Other placeholders it fills by its name, as a template spells them: "[Salutation]".
+    QStringList fills = {};
 };
 
 enum class RecipientFormat { Csv, VCard, Json, Spreadsheet };
@@ -51,6 +58,11 @@ struct RecipientList {
     QString sheet;    // a workbook's: the name of the sheet read
     std::vector<Recipient> recipients;
     std::vector<ColumnUse> columns; // in file order; for vCard in order of first appearance
+
+    /// The column a name means: the same name in any letter case, blanks inside it collapsed.
+    std::optional<int> columnNamed(const QString& name) const;
+    /// Recipient `index`'s value of column `column`; empty when its record has none.
+    QString cell(int index, int column) const;
 };
 
 /// A list that cannot be read. what() is a sentence a user can read, naming the line when there
@@ -79,7 +91,7 @@ RecipientList ReadRecipients(const QString& path);
 RecipientList ParseRecipients(const QByteArray& bytes, const QString& fileName = {});
 
 /// The columns for a person to read: "used: Full Name (RecipientName), ADR (StreetAddress2,
-/// CitySTZIP2); ignored: TEL, EMAIL", with "none" for an empty side.
+/// CitySTZIP2), Salutation ([Salutation]); ignored: TEL, EMAIL", with "none" for an empty side.
 QString DescribeColumns(const std::vector<ColumnUse>& columns);
 
 } // namespace brindlecast

@@ -1,6 +1,7 @@
 #include "RecipientReaders.h"
 #include "VCardLines.h"
 
+#include <QHash>
 #include <optional>
 
 namespace brindlecast::recipients {
@@ -18,7 +19,22 @@ struct Card {
     QString organization;
     std::vector<QStringList> addresses; // ADR: box; extended; street; locality; region; code
     std::vector<QStringList> workAddresses;
+    /// Each property's first value, as its column's cell.
+    QHash<QString, QString> cells = {};
 };
+
+// A property's value as one text for a person: N in the order a name is said, the parts of
+// any other that has parts (ADR, ORG) joined with commas.
+QString CellText(const VCardProperty& property) {
+    const QStringList parts = property.components();
+    if (property.name == QLatin1String("N"))
+        return JoinFilled({Component(parts, 3), Component(parts, 1), Component(parts, 2),
+                           Component(parts, 0), Component(parts, 4)},
+                          QStringLiteral(" "));
+    if (property.name == QLatin1String("FN"))
+        return parts.join(QLatin1Char(';')).trimmed();
+    return JoinFilled(parts, QStringLiteral(", "));
+}
 
 // The work address when the card has one: the recipient block sits under a company name.
 // Otherwise the card's first address.
@@ -55,6 +71,8 @@ Recipient ToRecipient(const Card& card, bool* usedN) {
 
 void Take(Card& card, const VCardProperty& property) {
     const QStringList components = property.components();
+    if (!card.cells.contains(property.name))
+        card.cells.insert(property.name, CellText(property));
     if (property.name == QLatin1String("FN") && card.fullName.isEmpty()) {
         // FN is one text; only a stray unescaped ';' would split it.
         card.fullName = components.join(QLatin1Char(';')).trimmed();
@@ -101,16 +119,19 @@ RecipientList ReadVCards(const QString& text) {
     RecipientList list;
     list.format = RecipientFormat::VCard;
     std::optional<Card> card;
+    std::vector<Card> cards;
     QStringList seen;
     bool usedN = false;
     for (const VCardProperty& property : ReadProperties(text)) {
         if (Is(property, "BEGIN", "VCARD")) {
             if (card)
                 throw RecipientListError(Unterminated(card->line), card->line);
-            card = Card{property.line, {}, {}, {}, {}, {}};
+            card = Card{property.line, {}, {}, {}, {}, {}, {}};
         } else if (Is(property, "END", "VCARD")) {
-            if (card)
+            if (card) {
                 list.recipients.push_back(ToRecipient(*card, &usedN));
+                cards.push_back(std::move(*card));
+            }
             card.reset();
         } else if (card) {
             if (property.name != QLatin1String("VERSION") && !seen.contains(property.name))
@@ -123,6 +144,10 @@ RecipientList ReadVCards(const QString& text) {
     if (list.recipients.empty())
         throw RecipientListError(QStringLiteral("the list holds no vCard (no BEGIN:VCARD line)"));
     list.columns = Uses(seen, usedN);
+    // The columns are known only once every card is read.
+    for (size_t i = 0; i < cards.size(); ++i)
+        for (const QString& name : seen)
+            list.recipients[i].cells.append(cards[i].cells.value(name));
     return list;
 }
 

@@ -54,6 +54,9 @@ public:
     }
     std::atomic<bool> stopped{false};
     std::atomic<int> stops{0};
+    /// What stopNote() says once the engine was stopped.
+    QString noteAtStop;
+    QString stopNote() const override { return stopped ? noteAtStop : QString(); }
 
     std::vector<FakeSheet> workbookModel{
         {QStringLiteral("Sheet1"), {1, {{QStringLiteral("Name")}, {QStringLiteral("Dana")}}}}};

@@ -72,3 +72,40 @@ TEST_F(RecipientFiles, StayInTheOutputFolder) {
 
 } // namespace
 } // namespace brindlecast
+
+namespace brindlecast {
+namespace {
+
+TEST(RecipientFileName, PatternsNameFilesFromFieldsAndColumns) {
+    const auto value = [](const QString& name) {
+        if (name == "Last")
+            return QStringLiteral("O'Hara/Smith");
+        if (name == "First")
+            return QStringLiteral("Dana: \"Dee\"");
+        if (name == "Long")
+            return QString(400, QChar(0xE9));
+        return QString();
+    };
+    EXPECT_EQ(PatternNames(QStringLiteral("[Last], [First] - [IssueNo]")),
+              QStringList({"Last", "First", "IssueNo"}));
+    EXPECT_EQ(PatternFileName(QStringLiteral("[Last], [First] - [IssueNo]"), value, "pdf"),
+              "O'Hara_Smith, Dana_ _Dee_ -.pdf");
+    EXPECT_EQ(PatternFileName(QStringLiteral("[Empty]"), value, "pdf"), QString());
+    EXPECT_EQ(PatternFileName(QStringLiteral("con"), value, "pdf"), "con_.pdf");
+    EXPECT_EQ(PatternFileName(QStringLiteral("LPT1.x"), value, ".doc"), "LPT1.x_.doc");
+    // Cut to leave room for the extension and a number within a file name's 255 bytes.
+    const QString cut = PatternFileName(QStringLiteral("[Long]"), value, "docx");
+    EXPECT_LE(cut.toUtf8().size() + 5, 255);
+    EXPECT_TRUE(cut.endsWith(".docx"));
+
+    std::vector<QString> names = {"Dana.pdf", "Vered.pdf", "dana.PDF", "Dana (2).pdf", "Dana.pdf"};
+    const std::vector<RenamedFile> renamed = MakeDistinct(names);
+    EXPECT_EQ(names, std::vector<QString>({"Dana.pdf", "Vered.pdf", "dana (3).PDF", "Dana (2).pdf",
+                                           "Dana (4).pdf"}));
+    ASSERT_EQ(renamed.size(), 2u);
+    EXPECT_EQ(renamed[0].position, 2);
+    EXPECT_EQ(renamed[0].wanted, "dana.PDF");
+}
+
+} // namespace
+} // namespace brindlecast

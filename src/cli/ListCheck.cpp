@@ -1,0 +1,157 @@
+#include "ListCheck.h"
+
+#include "ListSource.h"
+#include "MakeSteps.h"
+#include "generate/TemplateNames.h"
+#include "newsletter/MergeValues.h"
+
+#include <algorithm>
+#include <set>
+
+namespace brindlecast::cli {
+
+namespace {
+
+// How many recipients a check names where a value stays empty; the rest are counted.
+constexpr int NamedEmpties = 3;
+
+struct Filled {
+    QString placeholder; // as the template spells it, brackets included
+    QString name;        // the name a recipient's values know it by
+    QStringList columns; // the columns it comes from; none for the run's values
+};
+
+// Every placeholder and bracketed name of the template that a value fills, each with the columns
+// of the list that fill it.
+std::vector<Filled> filledPlaceholders(const TemplateReport& report, const RecipientList* list,
+                                       const MergeValues& base, std::set<int>& usedColumns) {
+    std::vector<Filled> filled;
+    for (int field = 0; field < FieldCount; ++field) {
+        if (report.placeholders[size_t(field)].empty())
+            continue;
+        Filled entry{PlaceholderName(field), FieldPlaceholderName(field), {}};
+        for (int column = 0; list && column < int(list->columns.size()); ++column) {
+            const ColumnUse& use = list->columns[size_t(column)];
+            const bool mapped =
+                std::any_of(use.fields.begin(), use.fields.end(),
+                            [&](RecipientField f) { return FieldIndex(f) == field; });
+            const auto named = FieldNamed(use.column.simplified());
+            const bool byName = named == field && (field < FieldIndex(RecipientField::Name) ||
+                                                   field > FieldIndex(RecipientField::CityStZip));
+            if (mapped || byName) {
+                entry.columns.append(use.column);
+                usedColumns.insert(column);
+            }
+        }
+        filled.push_back(entry);
+    }
+    for (const StrayWord& stray : report.strays) {
+        if (stray.broken)
+            continue;
+        const QString name = BracketedName(stray.text);
+        Filled entry{stray.text, name, {}};
+        const std::optional<int> column = list ? list->columnNamed(name) : std::nullopt;
+        if (column) {
+            entry.columns.append(list->columns[size_t(*column)].column);
+            usedColumns.insert(*column);
+        } else if (!base.namedValue(name)) {
+            continue;
+        }
+        filled.push_back(entry);
+    }
+    return filled;
+}
+
+QString emptiesLine(const Filled& entry, const ListCheckInput& input, const MergeValues& base) {
+    QStringList named;
+    int empty = 0;
+    for (const int index : input.chosen) {
+        const MergeValues values = RecipientValues(base, input.list, index);
+        if (!values.value(entry.name).value_or(QString()).trimmed().isEmpty())
+            continue;
+        if (++empty <= NamedEmpties)
+            named.append(DescribeRecipient(input.list, index));
+    }
+    const int total = int(input.chosen.size());
+    if (empty == 0)
+        return {};
+    if (empty == total)
+        return QStringLiteral("  %1 stays empty for every recipient").arg(entry.placeholder);
+    QString line = QStringLiteral("  %1 stays empty for %2 of %3: %4")
+                       .arg(entry.placeholder)
+                       .arg(empty)
+                       .arg(total)
+                       .arg(named.join(QStringLiteral(", ")));
+    if (empty > NamedEmpties)
+        line += QStringLiteral(" and %1 more").arg(empty - NamedEmpties);
+    return line;
+}
+
+} // namespace
+
+ListCheckInput ReadListForCheck(const CheckOptions& options, EngineSlot& engine) {
+    ListCheckInput input;
+    try {
+        input.list = ReadListFile(options.recipients, options.sheet, engine);
+        input.path = ListPlace(options.recipients, input.list);
+        input.chosen = ChooseRecipients(input.list, options.rows, options.where);
+    } catch (const RecipientListError& error) {
+        throw UsageError(
+            QStringLiteral("%1: %2").arg(options.recipients, QString::fromLocal8Bit(error.what())));
+    } catch (const SelectionError& error) {
+        throw UsageError(QString::fromStdString(error.what()));
+    }
+    if (input.chosen.empty())
+        throw UsageError(QStringLiteral("no recipient of %1 is at --rows and meets every --where")
+                             .arg(options.recipients));
+    input.duplicates = FindDuplicates(input.list, input.chosen);
+    input.chosen = WithoutDuplicates(input.chosen, input.duplicates);
+    return input;
+}
+
+ListCheck CheckAgainstList(const TemplateReport& report, const NewsletterValues& values,
+                           const std::optional<ListCheckInput>& input) {
+    ListCheck check;
+    const MergeValues base = values.merged();
+    for (const NamedValue& named : base.named)
+        check.names.append(named.name);
+    if (!input)
+        return check;
+    const RecipientList& list = input->list;
+    for (const ColumnUse& use : list.columns)
+        check.names.append(use.column);
+    const int count = int(list.recipients.size());
+    QString headline = QStringLiteral("List %1: %2 recipients").arg(input->path).arg(count);
+    if (int(input->chosen.size() + input->duplicates.size()) != count)
+        headline += QStringLiteral(", %1 of them at --rows and --where")
+                        .arg(input->chosen.size() + input->duplicates.size());
+    if (!input->duplicates.empty())
+        headline += QStringLiteral(", %1 left out as duplicates").arg(input->duplicates.size());
+    check.lines << headline + QLatin1Char('.');
+    std::set<int> usedColumns;
+    const std::vector<Filled> filled = filledPlaceholders(report, &list, base, usedColumns);
+    QStringList fromList;
+    for (const Filled& entry : filled)
+        if (!entry.columns.isEmpty())
+            fromList << QStringLiteral("%1 from %2")
+                            .arg(entry.placeholder, entry.columns.join(QStringLiteral(" or ")));
+    check.lines << QStringLiteral("Filled from the list: %1.")
+                       .arg(fromList.isEmpty() ? QStringLiteral("nothing")
+                                               : fromList.join(QStringLiteral(", ")));
+    QStringList empties;
+    for (const Filled& entry : filled)
+        if (const QString line = emptiesLine(entry, *input, base); !line.isEmpty())
+            empties << line;
+    if (!empties.isEmpty())
+        check.lines << QStringLiteral("Left empty:") << empties;
+    QStringList unused;
+    for (int column = 0; column < int(list.columns.size()); ++column)
+        if (!usedColumns.count(column))
+            unused << list.columns[size_t(column)].column;
+    if (!unused.isEmpty())
+        check.lines
+            << QStringLiteral("Columns nothing uses: %1.").arg(unused.join(QStringLiteral(", ")));
+    return check;
+}
+
+} // namespace brindlecast::cli
