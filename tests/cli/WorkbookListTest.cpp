@@ -71,6 +71,38 @@ TEST_F(WorkbookListTest, EachRecipientGetsTheValuesTheSheetShows) {
     EXPECT_TRUE(texts[0].contains("Dear Kim Lo")) << texts[0].toStdString();
 }
 
+// The check reads the sheet a run would read: its header cells are the columns that fill.
+TEST_F(WorkbookListTest, CheckTemplateReadsTheSheetItIsGiven) {
+    QFile thanks(root("thanks.odt"));
+    ASSERT_TRUE(thanks.open(QIODevice::WriteOnly));
+    thanks.write(
+        testing::OdtPackage("<office:body><office:text><text:p>Thank you, [RecipientName], "
+                            "for [Gift] and [Zip].</text:p></office:text></office:body>"));
+    thanks.close();
+    const QStringList check = {"check-template", root("thanks.odt"), "--no-stored", "--recipients",
+                               made("members.xlsx")};
+    Outcome checked = run(check + QStringList{"--sheet", "DONATIONS"});
+    EXPECT_EQ(checked.code, 1) << checked.out.toStdString() << checked.err.toStdString();
+    for (const char* line : {"List sheet Donations of ", "members.xlsx: 1 recipients.",
+                             "Filled from the list: [RecipientName] from Name, [Gift] from Gift.",
+                             "[Zip] (main text 1) is neither a field nor a column"})
+        EXPECT_TRUE(checked.out.contains(line))
+            << line << " missing in " << checked.out.toStdString();
+    // The first sheet has a Zip column and no Gift.
+    checked = run(check);
+    EXPECT_EQ(checked.code, 1) << checked.err.toStdString();
+    EXPECT_TRUE(checked.out.contains("[Gift] (main text 1) is neither a field nor a column"))
+        << checked.out.toStdString();
+    EXPECT_FALSE(checked.out.contains("[Zip] (main text 1)")) << checked.out.toStdString();
+    checked = run(check + QStringList{"--sheet", "Gifts"});
+    EXPECT_EQ(checked.code, 2);
+    EXPECT_TRUE(checked.err.contains("it has no sheet named \"Gifts\""))
+        << checked.err.toStdString();
+    checked = run({"check-template", root("thanks.odt"), "--sheet", "Donations"});
+    EXPECT_EQ(checked.code, 2);
+    EXPECT_TRUE(checked.err.contains("--sheet go with --recipients")) << checked.err.toStdString();
+}
+
 TEST_F(WorkbookListTest, AWorkbookThatCannotBeReadIsRefusedByName) {
     const QByteArray whole = readAll(made("members.xlsx"));
     writeAll(root("locked.xlsx"),
