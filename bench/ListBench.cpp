@@ -2,8 +2,10 @@
 // each, on one engine and on as many as the program chooses; the same 500 as one combined PDF;
 // the engine's memory after 100 and after 500 newsletters; and as the outside baseline a
 // script that fills the template's source and calls a one-shot `soffice --convert-to doc` per
-// recipient, timed on 50; and 100 recipients from a template of the user's own with ten IF blocks
-// and without ("blocks" as the argument times these alone). Prints rates and ratios.
+// recipient, timed on 50; 100 recipients from a template of the user's own with ten IF blocks
+// and without ("blocks" as the argument times these alone); and 200 recipients from an .xlsx
+// against the same list as CSV (medians of three; "workbook" times only these). Prints rates
+// and ratios.
 #include "BenchSupport.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,7 @@
 #include <atomic>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -162,6 +165,32 @@ void printBlockRates(const QString& program, const QString& work, const QString&
                 blocks / plain);
 }
 
+// The same list kept as a workbook (written by the office from the CSV) against the CSV: what
+// reading a sheet through the office costs a run. Medians of rounds that take both in turn, so
+// that a busy moment of the machine falls on either alike.
+void compareWorkbook(const QString& program, const QDir& work, const QString& profile) {
+    const int listed = 200, rounds = 3;
+    writeList(work.filePath("members.csv"), listed);
+    timeConversion(work.filePath("members.csv"), QStringLiteral("xlsx"), work.path(), profile);
+    if (!QFile::exists(work.filePath("members.xlsx"))) {
+        std::fprintf(stderr, "the office wrote no members.xlsx\n");
+        std::exit(1);
+    }
+    std::vector<double> fromCsv, fromXlsx;
+    for (int round = 0; round < rounds; ++round)
+        for (const char* list : {"members.csv", "members.xlsx"}) {
+            const QString output = work.filePath(QStringLiteral("round-%1").arg(round));
+            const Made made =
+                make(program, {"--recipients", work.filePath(list), "--output", output}, 1);
+            QDir(output).removeRecursively();
+            (QByteArray(list).endsWith("csv") ? fromCsv : fromXlsx).push_back(made.seconds);
+        }
+    const double csv = median(fromCsv), xlsx = median(fromXlsx);
+    std::printf("%d recipients on one engine, medians of %d: from an .xlsx %.1f s, %.1f "
+                "newsletters per second; from CSV %.1f s, %.1f per second (.xlsx at %.2fx)\n",
+                listed, rounds, xlsx, listed / xlsx, csv, listed / csv, csv / xlsx);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -169,6 +198,11 @@ int main(int argc, char* argv[]) {
     QTemporaryDir work;
     keepAwayFromTheUser(work.path());
     const QString program = QStringLiteral(BRINDLECAST_PROGRAM);
+    // "workbook" times only the workbook against the CSV.
+    if (application.arguments().contains(QStringLiteral("workbook"))) {
+        compareWorkbook(program, QDir(work.path()), work.filePath(QStringLiteral("profile")));
+        return 0;
+    }
     const int total = 500, sample = 100, baselineRuns = 50;
     writeList(work.filePath("list.csv"), total);
     writeList(work.filePath("sample.csv"), sample);
@@ -215,5 +249,6 @@ int main(int argc, char* argv[]) {
         sample, first.memory, total, one.memory,
         100.0 * (one.memory - first.memory) / std::max(first.memory, 1L));
     printBlockRates(program, work.path(), text, profile, sample);
+    compareWorkbook(program, QDir(work.path()), profile);
     return 0;
 }

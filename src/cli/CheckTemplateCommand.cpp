@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "EngineSlot.h"
 #include "ListCheck.h"
+#include "ListSource.h"
 #include "MakeCommand.h"
 #include "MakeValues.h"
 #include "app/FileHelpers.h"
@@ -89,6 +90,15 @@ QStringList blockLines(const TemplateReport& report) {
     return lines;
 }
 
+// check-template's codes: 3 where no engine reads the list, 2 where it could not be read.
+int listFailureCode(const ListEngineFailure& failure) {
+    if (ProgramEnding())
+        return SomeFailed;
+    if (failure.exitCode() == NoEngine || !TempFolderTrouble().isEmpty())
+        return NoEngine;
+    return BadUsage;
+}
+
 } // namespace
 
 QString TemplateReportText(const TemplateReport& report, const QStringList& names,
@@ -145,23 +155,29 @@ int RunCheckTemplate(const CheckOptions& options) {
     TemplateFile file;
     std::optional<ListCheckInput> list;
     NewsletterValues values;
+    // The engine that reads a workbook list reads the template too.
+    EngineSlot slot;
     try {
-        // A pipe whose writer never writes keeps the read waiting: a signal ends it there.
-        const EndAtOnceOnTerminationSignals atOnce;
-        file = ReadTemplateFile(path);
-        values = MakeValues(!options.noStored, options.sets, options.values, true);
+        {
+            // A pipe whose writer never writes keeps the read waiting: a signal ends it there.
+            const EndAtOnceOnTerminationSignals atOnce;
+            file = ReadTemplateFile(path);
+            values = MakeValues(!options.noStored, options.sets, options.values, true);
+        }
         if (!options.recipients.isEmpty())
-            list = ReadListForCheck(options);
-        else if (!options.rows.isEmpty() || !options.where.isEmpty())
-            throw UsageError(QStringLiteral("--rows and --where go with --recipients"));
+            list = ReadListForCheck(options, slot);
+        else if (!options.rows.isEmpty() || !options.where.isEmpty() || !options.sheet.isEmpty())
+            throw UsageError(QStringLiteral("--rows, --where and --sheet go with --recipients"));
     } catch (const TemplateError& error) {
         console.error(QString::fromStdString(error.what()));
         return BadUsage;
     } catch (const UsageError& error) {
         console.error(QString::fromStdString(error.what()));
         return BadUsage;
+    } catch (const ListEngineFailure& failure) {
+        console.error(QString::fromLocal8Bit(failure.what()));
+        return listFailureCode(failure);
     }
-    EngineSlot slot;
     try {
         slot.start();
     } catch (const std::exception& error) {

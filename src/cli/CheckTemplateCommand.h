@@ -15,6 +15,8 @@ namespace brindlecast::cli {
 struct CheckOptions {
     QString templateFile;
     QString recipients = {};
+    /// The sheet of a workbook list; empty for its first.
+    QString sheet = {};
     QString values = {};
     QStringList sets = {};
     bool noStored = false;

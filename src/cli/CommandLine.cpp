@@ -24,10 +24,11 @@ const char* const Description =
     "\n"
     "makes the newsletter without any window, also without a display: from the values the\n"
     "window has stored, with --values and --set over them; with --recipients, one newsletter\n"
-    "per recipient of an address list (CSV with a header row, vCard or JSON); with --template,\n"
-    "from a template of your own instead of a look. The command\n"
+    "per recipient of an address list (CSV with a header row, vCard, JSON, or a sheet of an\n"
+    ".xlsx, .xls or .ods workbook); with --template, from a template of your own instead of\n"
+    "a look. The command\n"
     "\n"
-    "  brindlecast check-template FILE [--recipients LIST]\n"
+    "  brindlecast check-template FILE [--recipients LIST [--sheet NAME]]\n"
     "\n"
     "lists the placeholders a template holds and where, the fields it leaves out, its IF\n"
     "blocks, and its bracketed words that are no placeholder; with a list, what the list fills,\n"
@@ -44,7 +45,8 @@ const char* const Epilogue =
     "  0  every newsletter was made (or kept with --skip-existing)\n"
     "  1  some or all could not be made (the summary names them), or the run was stopped\n"
     "  2  wrong options, values, template or recipient list; nothing was made\n"
-    "  3  the document engine (LibreOffice Writer; Word on Windows) cannot be started\n"
+    "  3  the document engine (LibreOffice Writer; Word on Windows) cannot be started, or\n"
+    "     a workbook list has no reader (LibreOffice Calc; Excel on Windows)\n"
     "check-template: 0 usable as it is, 1 usable with findings, 2 not a document or\n"
     "unreadable, 3 no document engine.\n"
     "\n"
@@ -52,6 +54,7 @@ const char* const Epilogue =
     "  brindlecast make --look Elegant --set NLTitle='Harbor News' --output news.pdf\n"
     "  brindlecast make --recipients contacts.csv --output letters/ --format docx\n"
     "  brindlecast make --recipients contacts.vcf --combined all.pdf\n"
+    "  brindlecast make --recipients members.xlsx --sheet Current --output letters/\n"
     "  brindlecast make --template letterhead.docx --values issue.json --recipients list.json \\\n"
     "      --output letters/ --skip-existing\n"
     "  brindlecast make --template letter.odt --recipients members.csv --output letters/ \\\n"
@@ -83,7 +86,13 @@ struct Options {
                                     "Keeps files that exist and makes the others."};
     QCommandLineOption quiet{"quiet", "Shows nothing but errors and the summary."};
     QCommandLineOption recipients{
-        "recipients", "One newsletter per recipient of this CSV, vCard or JSON list.", "file"};
+        "recipients",
+        "One newsletter per recipient of this CSV, vCard or JSON list, or workbook (.xlsx, .xls, "
+        ".ods).",
+        "file"};
+    QCommandLineOption sheet{
+        "sheet", "With a workbook as --recipients: the sheet to read; by default the first.",
+        "name"};
     QCommandLineOption combined{
         "combined", "With --recipients: one PDF, a page per newsletter in list order.", "file.pdf"};
     QCommandLineOption fileName{"file-name",
@@ -104,14 +113,15 @@ struct Options {
     void addTo(QCommandLineParser& parser) const {
         for (const QCommandLineOption* option :
              {&help, &version, &look, &templateFile, &set, &values, &noStored, &output, &format,
-              &force, &skipExisting, &quiet, &recipients, &combined, &fileName, &rows, &where,
-              &keepDuplicates})
+              &force, &skipExisting, &quiet, &recipients, &sheet, &combined, &fileName, &rows,
+              &where, &keepDuplicates})
             parser.addOption(*option);
     }
 
     // The options check-template takes: what the list run would fill the template with.
     bool onlyChecksOptions(const QCommandLineParser& parser) const {
-        const QStringList allowed = {"recipients", "values", "set", "rows", "where", "no-stored"};
+        const QStringList allowed = {"recipients", "sheet", "values",   "set",
+                                     "rows",       "where", "no-stored"};
         for (const QString& name : parser.optionNames())
             if (!allowed.contains(name))
                 return false;
@@ -180,11 +190,12 @@ int Run(int argc, char* argv[]) {
         if (words.size() != 2)
             return usage(QStringLiteral("check-template takes one file: the template"));
         if (!options.onlyChecksOptions(parser))
-            return usage(QStringLiteral("check-template takes --recipients, --values, --set, "
-                                        "--no-stored, --rows and --where"));
+            return usage(QStringLiteral("check-template takes --recipients, --sheet, --values, "
+                                        "--set, --no-stored, --rows and --where"));
         CheckOptions check;
         check.templateFile = words[1];
         check.recipients = parser.value(options.recipients);
+        check.sheet = parser.value(options.sheet);
         check.values = parser.value(options.values);
         check.sets = parser.values(options.set);
         check.noStored = parser.isSet(options.noStored);
@@ -207,6 +218,7 @@ int Run(int argc, char* argv[]) {
     make.skipExisting = parser.isSet(options.skipExisting);
     make.quiet = parser.isSet(options.quiet);
     make.recipients = parser.value(options.recipients);
+    make.sheet = parser.value(options.sheet);
     make.combined = parser.value(options.combined);
     make.fileName = parser.value(options.fileName);
     make.rows = parser.value(options.rows);

@@ -1,5 +1,6 @@
 #include "ListCheck.h"
 
+#include "ListSource.h"
 #include "MakeSteps.h"
 #include "generate/TemplateNames.h"
 #include "newsletter/MergeValues.h"
@@ -130,11 +131,11 @@ QStringList blockCounts(const TemplateReport& report, const ListCheckInput& inpu
 
 } // namespace
 
-ListCheckInput ReadListForCheck(const CheckOptions& options) {
+ListCheckInput ReadListForCheck(const CheckOptions& options, EngineSlot& engine) {
     ListCheckInput input;
-    input.path = options.recipients;
     try {
-        input.list = ReadListFile(options.recipients);
+        input.list = ReadListFile(options.recipients, options.sheet, engine);
+        input.path = ListPlace(options.recipients, input.list);
         input.chosen = ChooseRecipients(input.list, options.rows, options.where);
     } catch (const RecipientListError& error) {
         throw UsageError(

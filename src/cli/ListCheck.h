@@ -13,6 +13,8 @@
 // check-template with a recipient list: what the list would fill the template with.
 namespace brindlecast::cli {
 
+struct EngineSlot;
+
 /// The list of a check and the recipients a run would make of it.
 struct ListCheckInput {
     QString path;
@@ -21,9 +23,10 @@ struct ListCheckInput {
     std::vector<Duplicate> duplicates;
 };
 
-/// Reads --recipients and chooses as make would (--rows, --where, each person once). Throws
-/// UsageError naming the list.
-ListCheckInput ReadListForCheck(const CheckOptions& options);
+/// Reads --recipients and chooses as make would (--rows, --where, each person once); a workbook's
+/// sheet (--sheet) is read by `engine`, which is then started. Throws UsageError naming the
+/// list, ListEngineFailure where no engine reads the workbook.
+ListCheckInput ReadListForCheck(const CheckOptions& options, EngineSlot& engine);
 
 struct ListCheck {
     /// The names that fill bracketed words: the list's columns and the values' own names.

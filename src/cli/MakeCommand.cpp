@@ -142,6 +142,7 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
     if (options.output.isEmpty())
         throw UsageError(QStringLiteral("make needs --output: the file to make"));
     for (const auto& [given, option] : {std::pair{!options.combined.isEmpty(), "--combined"},
+                                        std::pair{!options.sheet.isEmpty(), "--sheet"},
                                         std::pair{!options.fileName.isEmpty(), "--file-name"},
                                         std::pair{!options.rows.isEmpty(), "--rows"},
                                         std::pair{!options.where.isEmpty(), "--where"},

@@ -30,6 +30,8 @@ struct MakeOptions {
     bool skipExisting = false;
     bool quiet = false;
     QString recipients;
+    /// The sheet of a workbook list; empty for its first.
+    QString sheet;
     QString combined;
     /// With --recipients: each file's name from fields and columns, "[Last], [First]".
     QString fileName;

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "EngineSlot.h"
 #include "ListRun.h"
+#include "ListSource.h"
 #include "MakeSteps.h"
 #include "app/FileHelpers.h"
 #include "app/TerminationSignals.h"
@@ -37,20 +38,23 @@ int enginesFor(int recipients) {
 
 } // namespace
 
-RecipientList ReadListFile(const QString& path) {
-    const EndAtOnceOnTerminationSignals atOnce;
+RecipientList ReadListFile(const QString& path, const QString& sheet, EngineSlot& engine) {
     InputFile input;
-    try {
-        input = ReadInputFile(path, MaxListBytes);
-    } catch (const InputFileError& error) {
-        throw RecipientListError(
-            QStringLiteral("cannot read %1: %2").arg(path, QString::fromLocal8Bit(error.what())));
+    {
+        const EndAtOnceOnTerminationSignals atOnce;
+        try {
+            input = ReadInputFile(path, MaxListBytes);
+        } catch (const InputFileError& error) {
+            throw RecipientListError(QStringLiteral("cannot read %1: %2")
+                                         .arg(path, QString::fromLocal8Bit(error.what())));
+        }
     }
     if (input.tooLarge)
         throw RecipientListError(QStringLiteral("%1 is larger than a list may be (%2 MiB)")
                                      .arg(path)
                                      .arg(MaxListBytes >> 20));
-    return ParseRecipients(input.bytes, QFileInfo(path).fileName());
+    // Out of the wait above: a workbook's engine is ended the ordinary way on a signal.
+    return ParseListFile(path, input.bytes, sheet, engine);
 }
 
 namespace {
@@ -206,16 +210,24 @@ std::optional<int> prepareOutputs(ListJob& job, const MakeOptions& options,
 
 int MakeList(const MakeOptions& options, const NewsletterValues& values,
              const TemplateSource& source, Console& console) {
-    ListJob job;
-    try {
-        job.list = ReadListFile(options.recipients);
-    } catch (const RecipientListError& error) {
-        throw UsageError(QStringLiteral("%1: %2; nothing was made")
-                             .arg(options.recipients, QString::fromLocal8Bit(error.what())));
-    }
+    // Before the list is read: reading a workbook starts the engine.
     if (options.output.isEmpty() == options.combined.isEmpty())
         throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
                                         "one file each) or --combined (one PDF)"));
+    ListJob job;
+    // The engine that reads a workbook or a template of the user's own makes newsletters too.
+    EngineSlot first;
+    try {
+        job.list = ReadListFile(options.recipients, options.sheet, first);
+    } catch (const RecipientListError& error) {
+        throw UsageError(QStringLiteral("%1: %2; nothing was made")
+                             .arg(options.recipients, QString::fromLocal8Bit(error.what())));
+    } catch (const ListEngineFailure& failure) {
+        console.error(
+            QStringLiteral("%1; nothing was made").arg(QString::fromLocal8Bit(failure.what())));
+        return failure.exitCode();
+    }
+    bool started = job.list.format == RecipientFormat::Spreadsheet;
     RefuseOverlong(values, false);
     choose(job, options);
     job.values = values;
@@ -230,20 +242,21 @@ int MakeList(const MakeOptions& options, const NewsletterValues& values,
     if (const auto code = prepareOutputs(job, options, source, console))
         return *code;
     // A template of the user's own is read before the run: what it holds decides what is filled.
-    EngineSlot first;
     if (!options.templateFile.isEmpty()) {
         if (const auto failed = StartEngine(first, QStringLiteral("nothing was made"), console))
             return *failed;
         job.templateReport = InspectTemplate(first, source, options);
+        started = true;
     }
     markColumnUses(job);
     const int count = int(job.list.recipients.size());
-    console.remark(QStringLiteral("%1 recipients in %2 (%3)")
-                       .arg(int(job.chosen.size()) == count
-                                ? QString::number(count)
-                                : QStringLiteral("%1 of %2").arg(job.chosen.size()).arg(count))
-                       .arg(options.recipients, DescribeColumns(job.list.columns)));
-    return RunList(job, console, options.templateFile.isEmpty() ? nullptr : &first);
+    console.remark(
+        QStringLiteral("%1 recipients in %2 (%3)")
+            .arg(int(job.chosen.size()) == count
+                     ? QString::number(count)
+                     : QStringLiteral("%1 of %2").arg(job.chosen.size()).arg(count))
+            .arg(ListPlace(options.recipients, job.list), DescribeColumns(job.list.columns)));
+    return RunList(job, console, started ? &first : nullptr);
 }
 
 } // namespace brindlecast::cli

@@ -49,8 +49,10 @@ TemplateReport InspectTemplate(EngineSlot& slot, const TemplateSource& source,
 ValueLookup BlockValues(const TemplateReport* report, const MergeValues& values);
 
 /// Reads a recipient list as the other inputs are read: a pipe's writer is waited for, but a
-/// named pipe or a device is refused at once. Throws RecipientListError.
-RecipientList ReadListFile(const QString& path);
+/// named pipe or a device is refused at once. A workbook's sheet `sheet` (the first when empty)
+/// is read by `engine`, which is then started. Throws RecipientListError, UsageError for
+/// --sheet with a text list, and ListEngineFailure where no engine reads the workbook.
+RecipientList ReadListFile(const QString& path, const QString& sheet, EngineSlot& engine);
 
 /// One newsletter per recipient of --recipients. Returns the exit code; throws UsageError.
 int MakeList(const MakeOptions& options, const NewsletterValues& values,

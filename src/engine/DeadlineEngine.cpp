@@ -1,6 +1,7 @@
 #include "DeadlineEngine.h"
 
 #include "GuardedSession.h"
+#include "GuardedWorkbooks.h"
 
 #include <QString>
 #include <cmath>
@@ -52,6 +53,12 @@ std::unique_ptr<Application> DeadlineEngine::createApplication() {
     std::unique_ptr<Application> application;
     request([&] { application = mEngine.createApplication(); });
     return GuardSession(*this, std::move(application));
+}
+
+std::unique_ptr<Spreadsheets> DeadlineEngine::createSpreadsheets() {
+    std::unique_ptr<Spreadsheets> spreadsheets;
+    request([&] { spreadsheets = mEngine.createSpreadsheets(); });
+    return GuardSpreadsheets(*this, std::move(spreadsheets));
 }
 
 void DeadlineEngine::stop() noexcept {

@@ -2,6 +2,7 @@
 
 #include "Engine.h"
 #include "JobThread.h"
+#include "Workbook.h"
 
 #include <chrono>
 #include <functional>
@@ -42,6 +43,7 @@ public:
     DeadlineEngine& operator=(const DeadlineEngine&) = delete;
 
     std::unique_ptr<Application> createApplication() override;
+    std::unique_ptr<Spreadsheets> createSpreadsheets() override;
     void stop() noexcept override;
     bool requestsCanBeAbandoned() const noexcept override {
         return mEngine.requestsCanBeAbandoned();

@@ -10,6 +10,8 @@
 // numbered steps and a second back-end (Word through COM) is a new folder, not a rewrite.
 namespace brindlecast::engine {
 
+class Spreadsheets; // Workbook.h
+
 /// Any failure of the engine; what() is a sentence a user can read.
 class EngineError : public std::runtime_error {
 public:
@@ -172,6 +174,9 @@ public:
     virtual ~Engine() = default;
     /// Throws EngineError when no session can be had (engine missing, failing to start).
     virtual std::unique_ptr<Application> createApplication() = 0;
+    /// CreateObject("Excel.Application"): a session that reads workbooks (Workbook.h). Throws
+    /// SpreadsheetsMissing when the engine has no spreadsheet part, EngineError otherwise.
+    virtual std::unique_ptr<Spreadsheets> createSpreadsheets() = 0;
     /// Ends the engine's process at once; callable from any thread. A request that is under
     /// way fails, and the next session starts a fresh engine. For an engine that stops
     /// answering.

@@ -17,6 +17,14 @@ ModuleEngine::ModuleEngine(QString modulePath, Clipboard& clipboard)
 ModuleEngine::~ModuleEngine() = default;
 
 std::unique_ptr<Application> ModuleEngine::createApplication() {
+    return loaded().createApplication();
+}
+
+std::unique_ptr<Spreadsheets> ModuleEngine::createSpreadsheets() {
+    return loaded().createSpreadsheets();
+}
+
+Engine& ModuleEngine::loaded() {
     if (!mEngine) {
         // Every symbol is resolved now, so that a module missing a library of the office's
         // fails here, where the program gives its advice, and not in the middle of a run.
@@ -33,7 +41,7 @@ std::unique_ptr<Application> ModuleEngine::createApplication() {
         mEngine.reset(create(&mClipboard));
         mLoaded = mEngine.get();
     }
-    return mEngine->createApplication();
+    return *mEngine;
 }
 
 void ModuleEngine::stop() noexcept {

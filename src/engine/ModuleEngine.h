@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine.h"
+#include "Workbook.h"
 
 #include <QString>
 #include <atomic>
@@ -31,11 +32,14 @@ public:
     ~ModuleEngine() override;
 
     std::unique_ptr<Application> createApplication() override;
+    std::unique_ptr<Spreadsheets> createSpreadsheets() override;
     void stop() noexcept override;
     bool requestsCanBeAbandoned() const noexcept override;
     QString stopNote() const override;
 
 private:
+    Engine& loaded();
+
     QString mModulePath;
     Clipboard& mClipboard;
     std::unique_ptr<Engine> mEngine;

@@ -1,6 +1,7 @@
 // The time limit of engine requests, on the recording fake: a request the engine never answers.
 #include "engine/DeadlineEngine.h"
 
+#include "engine/Workbook.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakeEngine.h"
 #include "generate/FillPasses.h"
@@ -8,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <set>
 #include <thread>
 
 namespace brindlecast {
@@ -76,6 +78,28 @@ TEST_F(DeadlineEngineTest, AHangingRequestIsStoppedAtItsLimitAndTheNextSessionWo
     story.deleteText(0, 0, 0, 1);
     EXPECT_EQ(story.text(), "0");
     EXPECT_TRUE(engine.log.contains("story 0 delete 0:0-0:1"));
+}
+
+TEST_F(DeadlineEngineTest, ReadingAWorkbookIsUnderTheLimitOnTheRequestThread) {
+    engine::DeadlineEngine guarded(engine, {300ms, {}, {}});
+    auto spreadsheets = guarded.createSpreadsheets();
+    EXPECT_THROW(spreadsheets->open(temp("t.dot")), engine::EngineError);
+    EXPECT_EQ(engine.stops, 2);
+
+    hangInOpen = false;
+    std::set<std::thread::id> threads;
+    engine.onCall = [&](const QString&) { threads.insert(std::this_thread::get_id()); };
+    spreadsheets = guarded.createSpreadsheets();
+    engine::Workbook& book = spreadsheets->open(temp("t.dot"));
+    EXPECT_EQ(book.worksheetNames(), QStringList{"Sheet1"});
+    EXPECT_EQ(book.usedRangeTexts(1).rows.size(), 2u);
+    book.close();
+    spreadsheets->quit();
+    EXPECT_EQ(engine.log.mid(engine.log.lastIndexOf("createSpreadsheets")),
+              QStringList({"createSpreadsheets", "openWorkbook " + temp("t.dot"), "worksheetNames",
+                           "usedRangeTexts 1", "closeWorkbook", "quitSpreadsheets"}));
+    EXPECT_EQ(threads.size(), 1u);
+    EXPECT_FALSE(threads.count(std::this_thread::get_id()));
 }
 
 TEST_F(DeadlineEngineTest, AnEndingProgramStopsTheEngineAndAsksNothingMore) {

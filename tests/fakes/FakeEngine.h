@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Engine.h"
+#include "engine/Workbook.h"
 
 #include <QSize>
 #include <QStringList>
@@ -27,6 +28,12 @@ struct FakeDocumentModel {
     std::vector<std::vector<QString>> storyTables = {};
 };
 
+/// A worksheet as the fake reads it: its name and what its used range shows.
+struct FakeSheet {
+    QString name;
+    engine::SheetTexts texts;
+};
+
 /// A recording engine for testing our own logic: documents are plain texts, find-and-replace is
 /// literal and case-insensitive like the real back-end, saved files are a small text format of
 /// its own. Every call is logged; `onCall` may throw to make any call fail.
@@ -36,6 +43,10 @@ public:
         : mClipboard(clipboard) {}
 
     std::unique_ptr<engine::Application> createApplication() override;
+    /// Its sessions read every file that exists as `workbookModel`; logged as "createSpreadsheets",
+    /// "openWorkbook <path>", "worksheetNames", "usedRangeTexts <n>", "closeWorkbook" and
+    /// "quitSpreadsheets".
+    std::unique_ptr<engine::Spreadsheets> createSpreadsheets() override;
     /// Records the stop; a call that `onCall` holds up can wait for it.
     void stop() noexcept override {
         ++stops;
@@ -47,6 +58,8 @@ public:
     QString noteAtStop;
     QString stopNote() const override { return stopped ? noteAtStop : QString(); }
 
+    std::vector<FakeSheet> workbookModel{
+        {QStringLiteral("Sheet1"), {1, {{QStringLiteral("Name")}, {QStringLiteral("Dana")}}}}};
     /// What a file that the fake did not save opens as (a template, say).
     FakeDocumentModel templateModel{{QStringLiteral("[NLTITLE]")}, {}};
     /// The calls made, in order ("create", "open <path> ro", "story 0 [NLTITLE]=value",

@@ -257,6 +257,9 @@ public:
         };
         return std::make_unique<Session>(sharedEngine().createApplication(), killAtOpen);
     }
+    std::unique_ptr<engine::Spreadsheets> createSpreadsheets() override {
+        return sharedEngine().createSpreadsheets();
+    }
     void stop() noexcept override { sharedEngine().stop(); }
     bool killAtOpen = false;
 };

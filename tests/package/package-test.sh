@@ -15,7 +15,8 @@ lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 # dpkg-shlibdeps found the packages of the libraries, the office's UNO runtime among them, beside
 # the office and the fonts that are named by hand.
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libuno-cppu3 libuno-sal3 libqt6widgets6 libreoffice-writer-nogui fonts-liberation2 qpdf; do
+for package in libuno-cppu3 libuno-sal3 libqt6widgets6 libreoffice-writer-nogui \
+  libreoffice-calc-nogui fonts-liberation2 qpdf; do
   [[ $depends == *"$package"* ]] || { echo "Depends lacks $package: $depends"; exit 1; }
 done
 

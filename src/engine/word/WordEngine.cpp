@@ -3,6 +3,7 @@
 #include "Automation.h"
 #include "BusyWord.h"
 #include "Creation.h"
+#include "ExcelWorkbook.h"
 #include "ProcessWatch.h"
 #include "WordObjects.h"
 
@@ -79,6 +80,35 @@ std::unique_ptr<Application> WordEngine::createApplication() {
         throw EngineError(WordAskedAtStart);
     }
     return session;
+}
+
+std::unique_ptr<Spreadsheets> WordEngine::createSpreadsheets() {
+    State& state = *mState;
+    EnterApartment();
+    NewSession();
+    SetBusyPatience(state.options.busyPatience);
+    const QString& progId = state.options.excelProgId;
+    CLSID clsid{};
+    if (const HRESULT result = CLSIDFromProgID(progId.toStdWString().c_str(), &clsid);
+        FAILED(result))
+        throw SpreadsheetsMissing(
+            QStringLiteral("Excel is not installed for automation on this computer (\"%1\": %2)")
+                .arg(progId, SystemMessage(result))
+                .toStdString());
+    QString image = ServerImageName(clsid);
+    if (image.isEmpty())
+        image = QStringLiteral("EXCEL.EXE");
+    state.watch.creating(image);
+    IDispatch* application = nullptr;
+    const HRESULT result = CreateLocalServer(
+        clsid, [&] { return state.watch.creationStopped(); }, &application);
+    if (FAILED(result)) {
+        state.watch.creationFailed();
+        throw EngineError(QStringLiteral("Excel cannot be started through automation (\"%1\"): %2.")
+                              .arg(progId, SystemMessage(result))
+                              .toStdString());
+    }
+    return std::make_unique<ExcelSpreadsheets>(Dispatch::adopt(application), state.watch.created());
 }
 
 void WordEngine::stop() noexcept {

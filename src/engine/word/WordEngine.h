@@ -2,6 +2,7 @@
 
 #include "engine/DeadlineEngine.h"
 #include "engine/Engine.h"
+#include "engine/Workbook.h"
 
 #include <QString>
 #include <chrono>
@@ -20,6 +21,8 @@ namespace brindlecast::engine::word {
 struct WordEngineOptions {
     /// What is created; another name only to test a Word that is not there.
     QString progId = QStringLiteral("Word.Application");
+    /// What reads workbooks; another name only to test an Excel that is not there.
+    QString excelProgId = QStringLiteral("Excel.Application");
     /// How long a call that a busy Word rejects is tried again: half a request's time limit,
     /// so that a Word that stays busy (a user in a dialog of theirs, a question of Word's own)
     /// fails the call itself, and the session's end still has time to ask whose Word it is
@@ -40,6 +43,8 @@ public:
 
     /// Starts a new Word; EngineError with the system's reason when none can be started.
     std::unique_ptr<Application> createApplication() override;
+    /// Starts a new Excel; SpreadsheetsMissing when none is installed for automation.
+    std::unique_ptr<Spreadsheets> createSpreadsheets() override;
     /// Ends the Words of this engine's sessions, and one being started, at once; a Word the
     /// user has come to use is left running, and the request waiting on it given up.
     void stop() noexcept override;

@@ -48,6 +48,13 @@ void applySettings(const Reference<css::uno::XComponentContext>& context) {
         {"/org.openoffice.Office.Writer/Filter/Import/VBA", "Load", Any(false)},
         {"/org.openoffice.Office.Writer/Filter/Import/VBA", "Save", Any(false)},
         {"/org.openoffice.Office.Writer/Filter/Import/VBA", "Executable", Any(false)},
+        // The same for workbooks read as recipient lists: Calc numbers "never" 1 here.
+        {"/org.openoffice.Office.Calc/Content/Update", "Link", Any(sal_Int32(1))},
+        {"/org.openoffice.Office.Calc/Filter/Import/VBA", "Load", Any(false)},
+        {"/org.openoffice.Office.Calc/Filter/Import/VBA", "Executable", Any(false)},
+        // A workbook's formulas keep the results its file stored: 1 is "never recalculate".
+        {"/org.openoffice.Office.Calc/Formula/Load", "OOXMLRecalcMode", Any(sal_Int32(1))},
+        {"/org.openoffice.Office.Calc/Formula/Load", "ODFRecalcMode", Any(sal_Int32(1))},
     };
     const Reference<css::lang::XMultiServiceFactory> provider =
         css::configuration::theDefaultProvider::get(context);

@@ -1,5 +1,6 @@
 #include "WriterEngine.h"
 
+#include "CalcWorkbook.h"
 #include "EngineFolders.h"
 #include "OfficeProcess.h"
 #include "UnoProperties.h"
@@ -48,7 +49,7 @@ WriterEngine::~WriterEngine() {
         QDir(mState->folder).removeRecursively();
 }
 
-std::unique_ptr<Application> WriterEngine::createApplication() {
+void WriterEngine::requireOffice() {
     State& state = *mState;
     const bool stopped = state.office && state.office->pid() == state.stoppedPid.load();
     if (!state.office || stopped || !state.office->alive()) {
@@ -80,7 +81,17 @@ std::unique_ptr<Application> WriterEngine::createApplication() {
         state.office = OfficeProcess::start(how, *state.launcher);
         state.lastPid = state.office->pid();
     }
-    return std::make_unique<WriterApplication>(state.office, state.clipboard, state.pictureSize);
+}
+
+std::unique_ptr<Application> WriterEngine::createApplication() {
+    requireOffice();
+    return std::make_unique<WriterApplication>(mState->office, mState->clipboard,
+                                               mState->pictureSize);
+}
+
+std::unique_ptr<Spreadsheets> WriterEngine::createSpreadsheets() {
+    requireOffice();
+    return std::make_unique<CalcSpreadsheets>(mState->office);
 }
 
 void WriterEngine::stop() noexcept {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Engine.h"
+#include "engine/Workbook.h"
 
 #include <QString>
 #include <chrono>
@@ -34,6 +35,8 @@ public:
 
     /// Starts the office process when none runs (also after it died) and opens a session on it.
     std::unique_ptr<Application> createApplication() override;
+    /// A session on the same office process that reads workbooks with its spreadsheet part.
+    std::unique_ptr<Spreadsheets> createSpreadsheets() override;
     /// Kills the office process and everything in its process group.
     void stop() noexcept override;
 
@@ -42,6 +45,9 @@ public:
 
 private:
     struct State;
+    /// Starts the office process when none runs (also after it died or was stopped).
+    void requireOffice();
+
     std::unique_ptr<State> mState;
 };
 

@@ -13,6 +13,7 @@ LONG gLiveObjects = 0;
 void (*gOnLastRelease)() = nullptr;
 bool gQuit = false;
 ULONGLONG gLastCall = GetTickCount64();
+const wchar_t* gErrorSource = L"Microsoft Word";
 
 // What a call into a Word that has ended gets.
 constexpr HRESULT ServerUnavailable = HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
@@ -196,7 +197,7 @@ HRESULT DispatchObject::dispatch(const Member& member, Access access, const DISP
         const HRESULT scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error.number);
         if (exception) {
             *exception = EXCEPINFO{};
-            exception->bstrSource = SysAllocString(L"Microsoft Word");
+            exception->bstrSource = SysAllocString(gErrorSource);
             exception->bstrDescription = SysAllocString(error.description.c_str());
             exception->scode = scode;
         }
@@ -216,6 +217,10 @@ HRESULT DispatchObject::dispatch(const Member& member, Access access, const DISP
         outcome = L"error 0x8000FFFF";
         return E_UNEXPECTED;
     }
+}
+
+void setErrorSource(const wchar_t* source) {
+    gErrorSource = source;
 }
 
 void setBool(VARIANT& result, bool value) {

@@ -119,4 +119,8 @@ void setObject(VARIANT& result, IDispatch* object);
 /// Case-insensitive comparison as Word compares member names.
 bool sameName(const wchar_t* a, const wchar_t* b);
 
+/// The source errors name: "Microsoft Word" unless a server built on these objects (the Excel
+/// stand-in) names itself.
+void setErrorSource(const wchar_t* source);
+
 } // namespace standin
