@@ -73,8 +73,10 @@ void choose(ListJob& job, const MakeOptions& options) {
     }
 }
 
+} // namespace
+
 // The names that cannot be filled refuse the pattern before anything is made.
-void nameFiles(ListJob& job, const MakeOptions& options) {
+void NameListFiles(ListJob& job, const MakeOptions& options) {
     if (options.fileName.isEmpty())
         return;
     const MergeValues sample = RecipientValues(job.base, job.list, job.chosen.front());
@@ -103,6 +105,8 @@ void nameFiles(ListJob& job, const MakeOptions& options) {
     for (size_t i = 0; i < job.chosen.size(); ++i)
         job.fileNames[size_t(job.chosen[i])] = names[i];
 }
+
+namespace {
 
 // What each column fills, for the remark before the run and the summary after it.
 void markColumnUses(ListJob& job) {
@@ -189,7 +193,7 @@ std::optional<int> prepareOutputs(ListJob& job, const MakeOptions& options,
         throw UsageError(
             QStringLiteral("--output %1 is a file; with --recipients it names a folder")
                 .arg(job.folder));
-    nameFiles(job, options);
+    NameListFiles(job, options);
     if (!QDir().mkpath(job.folder))
         throw UsageError(QStringLiteral("the folder %1 cannot be made").arg(job.folder));
     if (sortOutExisting(job, options, console))
@@ -199,8 +203,8 @@ std::optional<int> prepareOutputs(ListJob& job, const MakeOptions& options,
 
 } // namespace
 
-int MakeList(const MakeOptions& options, const NewsletterValues& values,
-             const TemplateSource& source, Console& console) {
+ListJob StartListJob(const MakeOptions& options, const NewsletterValues& values,
+                     const TemplateSource& source) {
     ListJob job;
     try {
         job.list = ReadListFile(options.recipients);
@@ -208,9 +212,6 @@ int MakeList(const MakeOptions& options, const NewsletterValues& values,
         throw UsageError(QStringLiteral("%1: %2; nothing was made")
                              .arg(options.recipients, QString::fromLocal8Bit(error.what())));
     }
-    if (options.output.isEmpty() == options.combined.isEmpty())
-        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
-                                        "one file each) or --combined (one PDF)"));
     RefuseOverlong(values, false);
     choose(job, options);
     job.values = values;
@@ -221,9 +222,12 @@ int MakeList(const MakeOptions& options, const NewsletterValues& values,
     job.templateName = options.templateFile;
     job.sharedFormat = source.kind;
     job.templateFile = source.file;
-    job.engines = enginesFor(int(job.chosen.size()));
-    if (const auto code = prepareOutputs(job, options, source, console))
-        return *code;
+    return job;
+}
+
+int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource& source,
+                  Console& console) {
+    job.engines = enginesFor(int(job.chosen.size() - job.kept.size()));
     // A template of the user's own is read before the run: what it holds decides what is filled.
     EngineSlot first;
     if (!options.templateFile.isEmpty()) {
@@ -239,6 +243,17 @@ int MakeList(const MakeOptions& options, const NewsletterValues& values,
                                 : QStringLiteral("%1 of %2").arg(job.chosen.size()).arg(count))
                        .arg(options.recipients, DescribeColumns(job.list.columns)));
     return RunList(job, console, options.templateFile.isEmpty() ? nullptr : &first);
+}
+
+int MakeList(const MakeOptions& options, const NewsletterValues& values,
+             const TemplateSource& source, Console& console) {
+    if (options.output.isEmpty() == options.combined.isEmpty())
+        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
+                                        "one file each) or --combined (one PDF)"));
+    ListJob job = StartListJob(options, values, source);
+    if (const auto code = prepareOutputs(job, options, source, console))
+        return *code;
+    return MakeListFiles(job, options, source, console);
 }
 
 } // namespace brindlecast::cli

@@ -2,6 +2,7 @@
 
 #include "MakeCommand.h"
 #include "MakeValues.h"
+#include "ListRun.h"
 #include "TemplateSource.h"
 #include "engine/Engine.h"
 #include "generate/TemplateCheck.h"
@@ -44,6 +45,22 @@ TemplateReport InspectTemplate(EngineSlot& slot, const TemplateSource& source,
 /// Reads a recipient list as the other inputs are read: a pipe's writer is waited for, but a
 /// named pipe or a device is refused at once. Throws RecipientListError.
 RecipientList ReadListFile(const QString& path);
+
+/// A list run's recipients, settled before anything is made: the list read, the recipients at
+/// --rows that meet every --where, each person once (unless --keep-duplicates), and the values
+/// they start from. Throws UsageError.
+ListJob StartListJob(const MakeOptions& options, const NewsletterValues& values,
+                     const TemplateSource& source);
+
+/// Names each chosen recipient's file from --file-name, when given, made distinct; otherwise
+/// the files keep the list run's own names. Throws UsageError for a pattern with a name that is
+/// neither a field nor a column.
+void NameListFiles(ListJob& job, const MakeOptions& options);
+
+/// Makes the newsletters of `job` (its folder or combined file settled): a template of the
+/// user's own read first, then RunList. Returns the exit code.
+int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource& source,
+                  Console& console);
 
 /// One newsletter per recipient of --recipients. Returns the exit code; throws UsageError.
 int MakeList(const MakeOptions& options, const NewsletterValues& values,
