@@ -129,7 +129,8 @@ def serve(options):
         ok = isinstance(data, LoginPassword) and data.login.decode() == options.user and \
             data.password.decode() == options.password
         log("LOGIN " + ("accepted" if ok else "refused"))
-        return AuthResult(success=ok)
+        # Not "handled": the server itself answers 535 to a refused login.
+        return AuthResult(success=ok, handled=False)
 
     handler = Handler(options, log)
 
