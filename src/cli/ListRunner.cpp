@@ -381,8 +381,10 @@ int ListRunner::handOver(int made, Clock::time_point start) {
     if (mHalted)
         outcome.halted = mHaltReason;
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    mConsole.remark(
-        QStringLiteral("Made %1 of %2 newsletters in %3 s.").arg(made).arg(total()).arg(seconds, 0, 'f', 1));
+    mConsole.remark(QStringLiteral("Made %1 of %2 newsletters in %3 s.")
+                        .arg(made)
+                        .arg(total())
+                        .arg(seconds, 0, 'f', 1));
     return made == total() ? AllMade : SomeFailed;
 }
 

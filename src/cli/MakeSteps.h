@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ListRun.h"
 #include "MakeCommand.h"
 #include "MakeValues.h"
-#include "ListRun.h"
 #include "TemplateSource.h"
 #include "engine/Engine.h"
 #include "generate/TemplateCheck.h"

@@ -4,13 +4,12 @@ namespace brindlecast::cli {
 
 namespace {
 
-template <typename F>
-void ForEach(const SendArguments& a, F f) {
+template <typename F> void ForEach(const SendArguments& a, F f) {
     for (const QCommandLineOption* option :
-         {&a.toColumn, &a.subject, &a.body, &a.bodyHtml, &a.attach, &a.alsoAttach,
-          &a.attachColumn, &a.from, &a.replyTo, &a.cc, &a.bcc, &a.unsubscribe, &a.smtp, &a.user,
-          &a.passwordFile, &a.newPassword, &a.caFile, &a.testTo, &a.testCount, &a.dryRun, &a.rate,
-          &a.retryFor, &a.journal})
+         {&a.toColumn,     &a.subject, &a.body,         &a.bodyHtml,    &a.attach, &a.alsoAttach,
+          &a.attachColumn, &a.from,    &a.replyTo,      &a.cc,          &a.bcc,    &a.unsubscribe,
+          &a.smtp,         &a.user,    &a.passwordFile, &a.newPassword, &a.caFile, &a.testTo,
+          &a.testCount,    &a.dryRun,  &a.rate,         &a.retryFor,    &a.journal})
         f(*option);
 }
 

@@ -20,8 +20,9 @@ struct SendArguments {
                                 "send: an HTML body; --body, or its own text, is the plain "
                                 "alternative.",
                                 "FILE"};
-    QCommandLineOption attach{"attach", "send: the newsletter's format: pdf (default), docx, odt "
-                                        "or doc.",
+    QCommandLineOption attach{"attach",
+                              "send: the newsletter's format: pdf (default), docx, odt "
+                              "or doc.",
                               "FORMAT"};
     QCommandLineOption alsoAttach{"also-attach", "send: one more file for everyone. Repeatable.",
                                   "FILE"};
@@ -51,9 +52,8 @@ struct SendArguments {
     QCommandLineOption newPassword{"new-password",
                                    "send: asks for the password on the terminal and keeps it in "
                                    "the keyring, in place of the one kept."};
-    QCommandLineOption caFile{"ca-file",
-                              "send: also trusts the certificate authorities in FILE (PEM).",
-                              "FILE"};
+    QCommandLineOption caFile{
+        "ca-file", "send: also trusts the certificate authorities in FILE (PEM).", "FILE"};
     QCommandLineOption testTo{"test-to",
                               "send: sends the first recipient's message to ADDRESS only, "
                               "subject marked [Test].",

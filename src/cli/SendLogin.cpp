@@ -26,8 +26,8 @@ QString FromFile(const QString& path) {
     try {
         const InputFile input = ReadInputFile(path, 4096);
         if (input.tooLarge)
-            throw UsageError(QStringLiteral("--password-file %1 holds more than a password")
-                                 .arg(path));
+            throw UsageError(
+                QStringLiteral("--password-file %1 holds more than a password").arg(path));
         QString text = QString::fromUtf8(input.bytes);
         // Only the line end an editor adds goes: blanks may be part of a password.
         while (text.endsWith(QLatin1Char('\n')) || text.endsWith(QLatin1Char('\r')))
@@ -56,7 +56,8 @@ Password FindPassword(const SendOptions& options, const QString& account, Consol
     const bool terminal = StandardInputIsTerminal();
     if (options.newPassword) {
         if (!terminal)
-            throw UsageError(QStringLiteral("--new-password asks on a terminal, and there is none"));
+            throw UsageError(
+                QStringLiteral("--new-password asks on a terminal, and there is none"));
         return Asked(account, true);
     }
     const mail::KeyringAnswer kept = mail::ReadKeyringPassword(account);

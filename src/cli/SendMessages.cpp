@@ -35,10 +35,9 @@ QByteArray ReadAttachment(const QString& path, const QString& what) {
 mail::Attachment ColumnAttachment(const MailPlan& plan, const ListJob& job, int index) {
     const QString named = job.list.cell(index, *plan.attachColumn).trimmed();
     if (named.isEmpty())
-        throw std::runtime_error(
-            QStringLiteral("no file is named in the %1 column")
-                .arg(job.list.columns[size_t(*plan.attachColumn)].column)
-                .toStdString());
+        throw std::runtime_error(QStringLiteral("no file is named in the %1 column")
+                                     .arg(job.list.columns[size_t(*plan.attachColumn)].column)
+                                     .toStdString());
     const QString path = QDir(plan.listFolder).filePath(named);
     return {QFileInfo(path).fileName(), QMimeDatabase().mimeTypeForFile(path).name().toLatin1(),
             ReadAttachment(path, QStringLiteral("the file"))};

@@ -23,9 +23,8 @@ QByteArray ReadFileFor(const QString& option, const QString& path, qint64 limit)
     try {
         const InputFile input = ReadInputFile(path, limit);
         if (input.tooLarge)
-            throw UsageError(QStringLiteral("%1 %2 is larger than %3 MiB")
-                                 .arg(option, path)
-                                 .arg(limit >> 20));
+            throw UsageError(
+                QStringLiteral("%1 %2 is larger than %3 MiB").arg(option, path).arg(limit >> 20));
         return input.bytes;
     } catch (const InputFileError& error) {
         throw UsageError(QStringLiteral("%1: cannot read %2: %3")
@@ -52,7 +51,8 @@ int Column(const ListJob& job, const QString& option, const QString& name) {
 QString IssueOf(const ListJob& job) {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     for (int field = 0; field < FieldCount; ++field)
-        if (field < FieldIndex(RecipientField::Name) || field > FieldIndex(RecipientField::CityStZip))
+        if (field < FieldIndex(RecipientField::Name) ||
+            field > FieldIndex(RecipientField::CityStZip))
             hash.addData((job.values.fields[size_t(field)] + QChar(0)).toUtf8());
     hash.addData((job.base.issueDate + QChar(0)).toUtf8());
     for (const NamedValue& named : job.values.named)
@@ -93,10 +93,9 @@ void ReadTexts(MailPlan& plan, const SendOptions& options, const ListJob& job) {
 void ReadAttachments(MailPlan& plan, const SendOptions& options, const ListJob& job) {
     const QMimeDatabase types;
     for (const QString& path : options.alsoAttach)
-        plan.alsoAttach.push_back({QFileInfo(path).fileName(),
-                                   types.mimeTypeForFile(path).name().toLatin1(),
-                                   ReadFileFor(QStringLiteral("--also-attach"), path,
-                                               MostAttachmentBytes)});
+        plan.alsoAttach.push_back(
+            {QFileInfo(path).fileName(), types.mimeTypeForFile(path).name().toLatin1(),
+             ReadFileFor(QStringLiteral("--also-attach"), path, MostAttachmentBytes)});
     if (!options.attachColumn.isEmpty())
         plan.attachColumn = Column(job, QStringLiteral("--attach-column"), options.attachColumn);
     plan.listFolder = QFileInfo(options.make.recipients).absolutePath();
@@ -173,9 +172,8 @@ MailPlan ReadMailPlan(const SendOptions& options, const mail::MailSettings& stor
 RecipientAddress AddressOf(const MailPlan& plan, const ListJob& job, int index) {
     const QString cell = job.list.cell(index, plan.addressColumn).trimmed();
     if (cell.isEmpty())
-        return {std::nullopt,
-                QStringLiteral("no address in the %1 column")
-                    .arg(job.list.columns[size_t(plan.addressColumn)].column)};
+        return {std::nullopt, QStringLiteral("no address in the %1 column")
+                                  .arg(job.list.columns[size_t(plan.addressColumn)].column)};
     auto mailbox = mail::ParseMailbox(cell);
     if (!mailbox)
         return {std::nullopt, QStringLiteral("\"%1\" is not an e-mail address").arg(cell)};

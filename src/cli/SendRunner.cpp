@@ -15,8 +15,7 @@
 namespace brindlecast::cli {
 
 SendRunner::SendRunner(const SendOptions& options, MailPlan& plan, ListJob& job,
-                       const TemplateSource& source, mail::MailSettings& settings,
-                       Console& console)
+                       const TemplateSource& source, mail::MailSettings& settings, Console& console)
     : mOptions(options)
     , mPlan(plan)
     , mJob(job)
@@ -70,9 +69,14 @@ void SendRunner::recordNoAddresses() {
     if (!mJournal)
         return;
     for (const Trouble& trouble : mNoAddress)
-        mJournal->record({mail::JournalEntry::Outcome::NoAddress, mPlan.issue, trouble.index + 1,
-                          {}, {}, mJob.list.recipients[size_t(trouble.index)].name(),
-                          trouble.why, QDateTime::currentDateTime()});
+        mJournal->record({mail::JournalEntry::Outcome::NoAddress,
+                          mPlan.issue,
+                          trouble.index + 1,
+                          {},
+                          {},
+                          mJob.list.recipients[size_t(trouble.index)].name(),
+                          trouble.why,
+                          QDateTime::currentDateTime()});
 }
 
 int SendRunner::run() {
@@ -86,8 +90,8 @@ int SendRunner::run() {
             mConsole.error(QStringLiteral("the server, user and sender could not be kept for the "
                                           "next run"));
     } else if (!QDir().mkpath(mOptions.dryRun)) {
-        throw UsageError(QStringLiteral("--dry-run: the folder %1 cannot be made")
-                             .arg(mOptions.dryRun));
+        throw UsageError(
+            QStringLiteral("--dry-run: the folder %1 cannot be made").arg(mOptions.dryRun));
     }
     return makeAndSend();
 }
@@ -123,8 +127,8 @@ int SendRunner::makeAndSend() {
         if (!std::binary_search(mMade.begin(), mMade.end(), index) &&
             std::none_of(mNotMade.begin(), mNotMade.end(),
                          [&](const Trouble& t) { return t.index == index; }))
-            mNotMade.push_back({index, outcome.halted.isEmpty() ? QStringLiteral("not made")
-                                                                : outcome.halted});
+            mNotMade.push_back(
+                {index, outcome.halted.isEmpty() ? QStringLiteral("not made") : outcome.halted});
     const auto start = mail::Clock::now();
     if (mOptions.dryRun.isEmpty())
         send();
@@ -138,8 +142,10 @@ int SendRunner::makeAndSend() {
 void SendRunner::writeDrafts() {
     for (const int index : mMade) {
         const Recipient& recipient = mJob.list.recipients[size_t(index)];
-        const QString path = QDir(mOptions.dryRun).filePath(RecipientFileName(
-            index + 1, int(mJob.list.recipients.size()), recipient.name(), QStringLiteral(".eml")));
+        const QString path =
+            QDir(mOptions.dryRun)
+                .filePath(RecipientFileName(index + 1, int(mJob.list.recipients.size()),
+                                            recipient.name(), QStringLiteral(".eml")));
         try {
             WriteFreshFile(path,
                            BuildMessage(mPlan, mJob, index, RecipientOutput(mJob, index)).bytes);

@@ -15,7 +15,8 @@ bool SendRunner::waitUntil(mail::Clock::time_point until, mail::Clock::time_poin
         if (ProgramEnding())
             return false;
         mConsole.progress(mDone, int(mMade.size()), now - start, "messages");
-        std::this_thread::sleep_for(std::min<mail::Clock::duration>(milliseconds(100), until - now));
+        std::this_thread::sleep_for(
+            std::min<mail::Clock::duration>(milliseconds(100), until - now));
     }
     return true;
 }
@@ -30,14 +31,15 @@ void SendRunner::settled(int index, const mail::BuiltMessage& built,
                                mPlan.testTo->address, sent ? QString() : ": " + delivery.words));
     else
         mConsole.note(QStringLiteral("%1 %2%3").arg(sent ? "Sent:" : "Refused:", describe(index),
-                                                     sent ? QString() : ": " + delivery.words));
+                                                    sent ? QString() : ": " + delivery.words));
     if (!mJournal)
         return;
     const RecipientAddress address = AddressOf(mPlan, mJob, index);
-    mJournal->record({sent ? mail::JournalEntry::Outcome::Sent : mail::JournalEntry::Outcome::Refused,
-                      mPlan.issue, index + 1, address.mailbox ? address.mailbox->address : QString(),
-                      built.messageId, mJob.list.recipients[size_t(index)].name(), delivery.words,
-                      QDateTime::currentDateTime()});
+    mJournal->record(
+        {sent ? mail::JournalEntry::Outcome::Sent : mail::JournalEntry::Outcome::Refused,
+         mPlan.issue, index + 1, address.mailbox ? address.mailbox->address : QString(),
+         built.messageId, mJob.list.recipients[size_t(index)].name(), delivery.words,
+         QDateTime::currentDateTime()});
 }
 
 void SendRunner::send() {

@@ -38,9 +38,9 @@ QByteArray QuotedPrintableLine(const QByteArray& line) {
         const bool last = i + 1 == line.size();
         // A blank at a line's end would be lost on the way; "From " starting a line is changed
         // by mailbox files; a dot alone may end the transfer on some servers.
-        const bool plain = IsPlainQuoted(byte) ? !(i == 0 && (line.startsWith("From ") ||
-                                                              (byte == '.' && last)))
-                                               : (byte == ' ' || byte == '\t') && !last;
+        const bool plain = IsPlainQuoted(byte)
+                               ? !(i == 0 && (line.startsWith("From ") || (byte == '.' && last)))
+                               : (byte == ' ' || byte == '\t') && !last;
         const char escaped[] = {'=', hex[byte >> 4], hex[byte & 15]};
         const QByteArray piece = plain ? QByteArray(1, char(byte)) : QByteArray(escaped, 3);
         if (length + piece.size() > 75) {
@@ -72,8 +72,8 @@ QByteArray TextPart(const QString& text, const char* subtype) {
 }
 
 QByteArray AttachmentPart(const Attachment& attachment) {
-    const QByteArray type = attachment.mimeType.isEmpty() ? "application/octet-stream"
-                                                          : attachment.mimeType;
+    const QByteArray type =
+        attachment.mimeType.isEmpty() ? "application/octet-stream" : attachment.mimeType;
     return "Content-Type: " + type + ParameterText("name", attachment.fileName) +
            "\r\nContent-Disposition: attachment" + ParameterText("filename", attachment.fileName) +
            "\r\nContent-Transfer-Encoding: base64\r\n\r\n" + Base64Lines(attachment.bytes);
@@ -81,19 +81,19 @@ QByteArray AttachmentPart(const Attachment& attachment) {
 
 QByteArray Multipart(const char* subtype, const QByteArray& boundary,
                      const std::vector<QByteArray>& parts) {
-    QByteArray out = "Content-Type: multipart/" + QByteArray(subtype) + "; boundary=\"" +
-                     boundary + "\"\r\n\r\n";
+    QByteArray out = "Content-Type: multipart/" + QByteArray(subtype) + "; boundary=\"" + boundary +
+                     "\"\r\n\r\n";
     for (const QByteArray& part : parts)
         out += "--" + boundary + "\r\n" + part + "\r\n";
     return out + "--" + boundary + "--\r\n";
 }
 
 QByteArray Body(const MailMessage& message, const QByteArray& seed) {
-    QByteArray body = message.html.isEmpty()
-                          ? TextPart(message.text, "plain")
-                          : Multipart("alternative", Boundary(seed, "alt"),
-                                      {TextPart(message.text, "plain"),
-                                       TextPart(message.html, "html")});
+    QByteArray body =
+        message.html.isEmpty()
+            ? TextPart(message.text, "plain")
+            : Multipart("alternative", Boundary(seed, "alt"),
+                        {TextPart(message.text, "plain"), TextPart(message.html, "html")});
     if (message.attachments.empty())
         return body;
     std::vector<QByteArray> parts{body};

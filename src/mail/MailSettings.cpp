@@ -19,9 +19,9 @@ MailSettings StoredMailSettings() {
 
 bool StoreMailSettings(const MailSettings& settings) {
     bool stored = true;
-    for (const auto& [key, value] : {std::pair{"Server", settings.server},
-                                     std::pair{"User", settings.user},
-                                     std::pair{"From", settings.from}})
+    for (const auto& [key, value] :
+         {std::pair{"Server", settings.server}, std::pair{"User", settings.user},
+          std::pair{"From", settings.from}})
         stored = SaveSetting(App, Section, QLatin1String(key), value) && stored;
     return stored;
 }

@@ -14,8 +14,8 @@ const QRegularExpression& Bracketed() {
 QString DecodeEntities(const QString& text) {
     static const QRegularExpression entity(QStringLiteral("&(#x[0-9a-fA-F]+|#[0-9]+|[a-zA-Z]+);"));
     static const QHash<QString, QString> named = {
-        {"amp", "&"},      {"lt", "<"},  {"gt", ">"},        {"quot", "\""},
-        {"apos", "'"},     {"nbsp", " "}, {"copy", "\u00a9"}, {"mdash", "\u2014"},
+        {"amp", "&"},        {"lt", "<"},          {"gt", ">"},        {"quot", "\""},
+        {"apos", "'"},       {"nbsp", " "},        {"copy", "\u00a9"}, {"mdash", "\u2014"},
         {"ndash", "\u2013"}, {"hellip", "\u2026"}, {"euro", "\u20ac"}};
     QString out;
     qsizetype from = 0;
@@ -23,8 +23,8 @@ QString DecodeEntities(const QString& text) {
         out += text.mid(from, match.capturedStart() - from);
         const QString name = match.captured(1);
         bool ok = false;
-        const uint code = name.startsWith(QLatin1String("#x"))  ? name.mid(2).toUInt(&ok, 16)
-                          : name.startsWith(QLatin1Char('#')) ? name.mid(1).toUInt(&ok, 10)
+        const uint code = name.startsWith(QLatin1String("#x")) ? name.mid(2).toUInt(&ok, 16)
+                          : name.startsWith(QLatin1Char('#'))  ? name.mid(1).toUInt(&ok, 10)
                                                                : 0;
         if (ok && code > 0 && code <= 0x10ffff)
             out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);

@@ -46,7 +46,8 @@ std::optional<seconds> ParseDuration(const QString& text) {
 }
 
 QString DescribeDuration(Clock::duration duration) {
-    const qint64 total = std::max<qint64>(0, duration_cast<seconds>(duration + milliseconds(500)).count());
+    const qint64 total =
+        std::max<qint64>(0, duration_cast<seconds>(duration + milliseconds(500)).count());
     if (total < 60)
         return QStringLiteral("%1 s").arg(total);
     QString text;

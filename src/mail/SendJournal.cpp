@@ -32,8 +32,8 @@ QByteArray Existing(const QString& path) {
     try {
         const InputFile input = ReadInputFile(path, MostJournalBytes);
         if (input.tooLarge)
-            throw JournalError(QStringLiteral("the journal %1 is larger than a journal may be")
-                                   .arg(path));
+            throw JournalError(
+                QStringLiteral("the journal %1 is larger than a journal may be").arg(path));
         return input.bytes;
     } catch (const InputFileError& error) {
         throw JournalError(QStringLiteral("cannot read the journal %1: %2")
@@ -124,8 +124,8 @@ void SendJournal::record(const JournalEntry& entry) {
     mEntries.push_back(entry);
 }
 
-bool WasSent(const std::vector<JournalEntry>& entries, const QString& issue,
-             const QString& address, std::optional<int> row) {
+bool WasSent(const std::vector<JournalEntry>& entries, const QString& issue, const QString& address,
+             std::optional<int> row) {
     for (const JournalEntry& entry : entries)
         if (entry.outcome == JournalEntry::Outcome::Sent && entry.issue == issue &&
             entry.address.compare(address, Qt::CaseInsensitive) == 0 && (!row || entry.row == *row))

@@ -62,8 +62,8 @@ private:
 
 /// True when `entries` say that `issue` was sent to `address` (letter case ignored) and, when
 /// `row` is given (the list holds the address more than once), to that row's recipient.
-bool WasSent(const std::vector<JournalEntry>& entries, const QString& issue,
-             const QString& address, std::optional<int> row = std::nullopt);
+bool WasSent(const std::vector<JournalEntry>& entries, const QString& issue, const QString& address,
+             std::optional<int> row = std::nullopt);
 
 /// The line an entry is kept as, and back; none for a line that is not an entry.
 QByteArray JournalLine(const JournalEntry& entry);

@@ -57,7 +57,8 @@ private:
             try {
                 waiting.built = mHooks.build(waiting.position);
             } catch (const std::exception& error) {
-                mResult.notSent.emplace_back(waiting.position, QString::fromLocal8Bit(error.what()));
+                mResult.notSent.emplace_back(waiting.position,
+                                             QString::fromLocal8Bit(error.what()));
                 return true;
             }
         }

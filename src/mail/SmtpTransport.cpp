@@ -11,7 +11,7 @@ struct SmtpTransport::Session {
     SmtpServer server;
     QString described;
     char error[CURL_ERROR_SIZE] = {};
-    QByteArray pending;         // a reply line not yet whole
+    QByteArray pending;        // a reply line not yet whole
     QList<QByteArray> replies; // the last line of each of the server's replies
     const QByteArray* upload = nullptr;
     qsizetype uploaded = 0;
@@ -55,8 +55,7 @@ int Watch(CURL*, curl_infotype type, char* data, size_t size, void* user) {
     return 0;
 }
 
-template <typename T>
-void Set(CURL* curl, CURLoption option, T value) {
+template <typename T> void Set(CURL* curl, CURLoption option, T value) {
     if (curl_easy_setopt(curl, option, value) != CURLE_OK)
         throw std::runtime_error("the mail library lacks a feature it needs");
 }

@@ -18,8 +18,9 @@ class KeyringTerminalTest : public testing::CommandTest {
 protected:
     // Runs the program on a terminal; answers each prompt that appears with its answer. Returns
     // what the terminal showed and the exit code.
-    std::pair<QByteArray, int> onTerminal(const QStringList& arguments,
-                                          const std::vector<std::pair<QByteArray, QByteArray>>& answers) {
+    std::pair<QByteArray, int>
+    onTerminal(const QStringList& arguments,
+               const std::vector<std::pair<QByteArray, QByteArray>>& answers) {
         std::vector<QByteArray> owned{QByteArray(BRINDLECAST_PROGRAM)};
         for (const QString& argument : arguments)
             owned.push_back(argument.toUtf8());
@@ -62,10 +63,15 @@ TEST_F(KeyringTerminalTest, APasswordTypedOnceIsKeptAndTheNextRunFindsIt) {
     writeAll(root("list.csv"), "Name,Email\nDana Hollis,dana@example.org\n");
     writeAll(root("body.txt"), "Hello [Name].\n");
     MailServer server(root("server"), {});
-    const QStringList arguments{"send", "--no-stored", "--recipients", "list.csv", "--subject",
-                                "News", "--body", "body.txt", "--from", "news@example.org",
-                                "--smtp", server.url(), "--user", "dana", "--ca-file",
-                                MailServer::Authority(), "--test-to", "me@example.org"};
+    const QStringList arguments{"send",         "--no-stored",
+                                "--recipients", "list.csv",
+                                "--subject",    "News",
+                                "--body",       "body.txt",
+                                "--from",       "news@example.org",
+                                "--smtp",       server.url(),
+                                "--user",       "dana",
+                                "--ca-file",    MailServer::Authority(),
+                                "--test-to",    "me@example.org"};
     const auto [shown, code] = onTerminal(arguments, {{"Password for dana at ", "secret\n"},
                                                       {"Keep it in the system keyring", "y\n"}});
     EXPECT_EQ(code, 0) << shown.constData();

@@ -1,8 +1,9 @@
 // The messages as bytes: what a mail program and a server read. The end-to-end tests read them
 // back with Python's email package; these pin the encodings' edge cases.
+#include "mail/MailMessage.h"
+
 #include "mail/HeaderEncoding.h"
 #include "mail/MailAddress.h"
-#include "mail/MailMessage.h"
 #include "mail/MailText.h"
 
 #include <QRegularExpression>
@@ -30,10 +31,10 @@ TEST(MailHeaders, TextBeyondAsciiIsEncodedInWholeCharactersAndFoldedWithinLines)
     EXPECT_TRUE(header.endsWith("\r\n"));
     for (const QByteArray& line : header.chopped(2).split('\n'))
         EXPECT_LE(line.size(), 78) << line.constData();
-    for (const auto& match : QRegularExpression("\\?B\\?([^?]*)\\?=")
-                                 .globalMatch(QString::fromLatin1(header)))
-        EXPECT_TRUE(QString::fromUtf8(QByteArray::fromBase64(match.captured(1).toLatin1()))
-                        .isValidUtf16());
+    for (const auto& match :
+         QRegularExpression("\\?B\\?([^?]*)\\?=").globalMatch(QString::fromLatin1(header)))
+        EXPECT_TRUE(
+            QString::fromUtf8(QByteArray::fromBase64(match.captured(1).toLatin1())).isValidUtf16());
 
     // Plain ASCII stays readable; a line break in a value cannot start a header of its own.
     EXPECT_EQ(TextHeader("Subject", "Harbor News"), "Subject: Harbor News\r\n");
@@ -118,7 +119,8 @@ TEST(MailMessage, PartsAreWhereAMailProgramLooksAndNoLineIsTooLong) {
         EXPECT_TRUE(line.isEmpty() || line.endsWith('\r'));
     }
     // Quoted-printable keeps what a transfer or a mailbox file would change.
-    EXPECT_TRUE(bytes.contains("\r\n=46rom the harbor:\r\n=2E\r\nLine with a blank at its end=20\r\n"));
+    EXPECT_TRUE(
+        bytes.contains("\r\n=46rom the harbor:\r\n=2E\r\nLine with a blank at its end=20\r\n"));
     EXPECT_EQ(SaveFormatMimeType(".odt"), "application/vnd.oasis.opendocument.text");
 }
 
@@ -128,8 +130,7 @@ TEST(MailText, PlaceholdersTakeTheRecipientsValuesVerbatimAndHtmlEscaped) {
     values.set("First", "[Last] $1 <b>");
     EXPECT_EQ(FillMailText("[salutation], [First]! [1] [Unknown]", values, TextKind::Plain),
               "Dear Ms. Hollis & Co., [Last] $1 <b>! [1] [Unknown]");
-    EXPECT_EQ(FillMailText("<p>[First]</p>", values, TextKind::Html),
-              "<p>[Last] $1 &lt;b&gt;</p>");
+    EXPECT_EQ(FillMailText("<p>[First]</p>", values, TextKind::Html), "<p>[Last] $1 &lt;b&gt;</p>");
     EXPECT_EQ(UnknownNames("[Salutaion] [1] [First] [Salutaion] [...]", values),
               QStringList{"Salutaion"});
     EXPECT_EQ(HtmlAsText("<html><head><title>T</title><style>p{}</style></head><body>"

@@ -17,7 +17,7 @@ namespace brindlecast::testing {
 class MailServer {
 public:
     struct Options {
-        QString mode = QStringLiteral("starttls"); // or "tls", "plain"
+        QString mode = QStringLiteral("starttls");      // or "tls", "plain"
         QString certificate = QStringLiteral("server"); // or "stranger"
         QString user = QStringLiteral("dana");
         QString password = QStringLiteral("secret");
@@ -29,9 +29,9 @@ public:
     /// The authority the tests trust (ca.pem) and the servers' certificates, made once.
     static QString Certificates() {
         static QTemporaryDir folder;
-        static const bool made = QProcess::execute(Python(), {Script("smtp_server.py"),
-                                                              QStringLiteral("make-certs"),
-                                                              folder.path()}) == 0;
+        static const bool made =
+            QProcess::execute(Python(), {Script("smtp_server.py"), QStringLiteral("make-certs"),
+                                         folder.path()}) == 0;
         EXPECT_TRUE(made) << "openssl could not make the test's certificates";
         return folder.path();
     }
@@ -42,12 +42,24 @@ public:
         : mFolder(folder) {
         const QString ready = folder + QStringLiteral(".ready");
         QFile::remove(ready);
-        QStringList arguments{Script("smtp_server.py"), "serve", "--folder", folder,
-                              "--ready", ready, "--mode", options.mode,
-                              "--cert", Certificates() + '/' + options.certificate + ".pem",
-                              "--key", Certificates() + '/' + options.certificate + ".key",
-                              "--user", options.user, "--password", options.password,
-                              "--die-after", QString::number(options.dieAfter)};
+        QStringList arguments{Script("smtp_server.py"),
+                              "serve",
+                              "--folder",
+                              folder,
+                              "--ready",
+                              ready,
+                              "--mode",
+                              options.mode,
+                              "--cert",
+                              Certificates() + '/' + options.certificate + ".pem",
+                              "--key",
+                              Certificates() + '/' + options.certificate + ".key",
+                              "--user",
+                              options.user,
+                              "--password",
+                              options.password,
+                              "--die-after",
+                              QString::number(options.dieAfter)};
         for (const QString& address : options.refuse)
             arguments << "--refuse" << address;
         for (const QString& address : options.defer)

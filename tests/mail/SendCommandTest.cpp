@@ -23,19 +23,32 @@ protected:
                                    "Late Person,late@example.org,Late\n"
                                    "No Address,,None\n");
         writeAll(root("body.txt"), "Dear [First],\n\nthe newsletter is attached.\n");
-        writeAll(root("body.html"), "<p>Dear <b>[First]</b>,</p><p>the newsletter is attached.</p>");
+        writeAll(root("body.html"),
+                 "<p>Dear <b>[First]</b>,</p><p>the newsletter is attached.</p>");
         writeAll(root("password"), "secret\n");
         QFile(root("password")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     // The options every run here shares; `server` empty for none.
     QStringList common(const QString& list, const QString& server) const {
-        QStringList arguments{"send", "--no-stored", "--recipients", list,
-                              "--subject", QString::fromUtf8("Nouvelles pour [First] \xE2\x80\x94 \xC3\xA9t\xC3\xA9"),
-                              "--body", "body.txt", "--from", "Hafen Club <news@example.org>",
-                              "--rate", "0"};
+        QStringList arguments{
+            "send",
+            "--no-stored",
+            "--recipients",
+            list,
+            "--subject",
+            QString::fromUtf8("Nouvelles pour [First] \xE2\x80\x94 \xC3\xA9t\xC3\xA9"),
+            "--body",
+            "body.txt",
+            "--from",
+            "Hafen Club <news@example.org>",
+            "--rate",
+            "0"};
         if (!server.isEmpty())
-            arguments << "--smtp" << server << "--user" << "dana" << "--password-file"
-                      << "password" << "--ca-file" << MailServer::Authority();
+            arguments << "--smtp" << server << "--user"
+                      << "dana"
+                      << "--password-file"
+                      << "password"
+                      << "--ca-file" << MailServer::Authority();
         return arguments;
     }
     static QString text(const QJsonObject& message, const char* key) {
@@ -63,12 +76,15 @@ protected:
 };
 
 TEST_F(SendCommandTest, EachReaderGetsTheirOwnNewsletterOnceAndTheRefusedAreNamed) {
-    MailServer server(root("server"), {.refuse = {"bad@example.org"}, .defer = {"late@example.org"}});
+    MailServer server(root("server"),
+                      {.refuse = {"bad@example.org"}, .defer = {"late@example.org"}});
     const QStringList arguments =
-        common("list.csv", server.url()) +
-        QStringList{"--body-html", "body.html", "--unsubscribe", "mailto:leave@example.org",
-                    "--cc", "Board <board@example.org>", "--bcc", "archive@example.org",
-                    "--reply-to", "desk@example.org", "--retry-for", "30s"};
+        common("list.csv", server.url()) + QStringList{"--body-html",   "body.html",
+                                                       "--unsubscribe", "mailto:leave@example.org",
+                                                       "--cc",          "Board <board@example.org>",
+                                                       "--bcc",         "archive@example.org",
+                                                       "--reply-to",    "desk@example.org",
+                                                       "--retry-for",   "30s"};
     const Outcome first = run(arguments);
     EXPECT_EQ(first.code, 1) << first.err.toStdString();
     EXPECT_TRUE(first.out.contains("Sent 3 of 4 messages")) << first.out.toStdString();
@@ -79,10 +95,11 @@ TEST_F(SendCommandTest, EachReaderGetsTheirOwnNewsletterOnceAndTheRefusedAreName
 
     const QJsonArray messages = server.messages();
     ASSERT_EQ(messages.size(), 3);
-    EXPECT_EQ(addresses(messages), (QStringList{"zoe@example.org", "ann@example.org",
-                                                "late@example.org"}));
+    EXPECT_EQ(addresses(messages),
+              (QStringList{"zoe@example.org", "ann@example.org", "late@example.org"}));
     const QJsonObject zoe = messages[0].toObject();
-    EXPECT_EQ(text(zoe, "Subject"), QString::fromUtf8("Nouvelles pour Zo\xC3\xAB \xE2\x80\x94 \xC3\xA9t\xC3\xA9"));
+    EXPECT_EQ(text(zoe, "Subject"),
+              QString::fromUtf8("Nouvelles pour Zo\xC3\xAB \xE2\x80\x94 \xC3\xA9t\xC3\xA9"));
     EXPECT_EQ(text(zoe, "to_name"), QString::fromUtf8("Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m"));
     EXPECT_EQ(text(zoe, "From"), "Hafen Club <news@example.org>");
     EXPECT_EQ(text(zoe, "Cc"), "Board <board@example.org>");
@@ -110,9 +127,11 @@ TEST_F(SendCommandTest, EachReaderGetsTheirOwnNewsletterOnceAndTheRefusedAreName
     const QStringList lines = journal();
     ASSERT_EQ(lines.size(), 5);
     EXPECT_EQ(lines.filter(QRegularExpression("^sent\t")).size(), 3);
-    EXPECT_TRUE(lines.filter(QRegularExpression("^sent\t.*\t1\tzoe@example.org\t<.*@example.org>\t"))
-                    .size() == 1);
-    EXPECT_EQ(lines.filter(QRegularExpression("^refused\t.*\t3\tbad@example.org\t.*550")).size(), 1);
+    EXPECT_TRUE(
+        lines.filter(QRegularExpression("^sent\t.*\t1\tzoe@example.org\t<.*@example.org>\t"))
+            .size() == 1);
+    EXPECT_EQ(lines.filter(QRegularExpression("^refused\t.*\t3\tbad@example.org\t.*550")).size(),
+              1);
     EXPECT_EQ(lines.filter(QRegularExpression("^no-address\t.*\t5\t")).size(), 1);
 
     // The same command again sends no one twice; the server, user and sender are kept, the

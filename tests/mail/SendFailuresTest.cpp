@@ -27,10 +27,22 @@ protected:
         QFile(root("password")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     QStringList send(const QString& server, const QStringList& more = {}) const {
-        QStringList arguments{"send", "--no-stored", "--recipients", "list.csv", "--subject",
-                              "News for [Name]", "--body", "body.txt", "--from",
-                              "news@example.org", "--user", "dana", "--password-file",
-                              "password", "--ca-file", MailServer::Authority()};
+        QStringList arguments{"send",
+                              "--no-stored",
+                              "--recipients",
+                              "list.csv",
+                              "--subject",
+                              "News for [Name]",
+                              "--body",
+                              "body.txt",
+                              "--from",
+                              "news@example.org",
+                              "--user",
+                              "dana",
+                              "--password-file",
+                              "password",
+                              "--ca-file",
+                              MailServer::Authority()};
         if (!server.isEmpty())
             arguments << "--smtp" << server;
         return arguments + more;
@@ -142,8 +154,8 @@ TEST_F(SendFailuresTest, AServerThatCannotBeTrustedIsSentNeitherThePasswordNorAM
 }
 
 TEST_F(SendFailuresTest, APasswordOthersMayReadOrAKeyringOutOfReachIsRefusedWithAWayOut) {
-    QFile(root("password")).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                           QFileDevice::ReadOther);
+    QFile(root("password"))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
     const Outcome shared = run(send("smtp://127.0.0.1:1"));
     EXPECT_EQ(shared.code, 2);
     EXPECT_TRUE(shared.err.contains("--password-file password may be read by others"))
@@ -169,8 +181,8 @@ TEST_F(SendFailuresTest, ADryRunWritesTheMessagesAndATestGoesToTheTesterAlone) {
     writeAll(root("card1.txt"), "one");
     writeAll(root("card2.txt"), "two");
     writeAll(root("leaflet.txt"), "for all");
-    const QStringList files{"--attach", "odt", "--also-attach", "leaflet.txt", "--attach-column",
-                            "Card", "--file-name", "News for [Name]"};
+    const QStringList files{"--attach",        "odt",  "--also-attach", "leaflet.txt",
+                            "--attach-column", "Card", "--file-name",   "News for [Name]"};
     const Outcome dry = run(send({}, files + QStringList{"--dry-run", "drafts"}));
     EXPECT_EQ(dry.code, 0) << dry.err.toStdString();
     EXPECT_TRUE(dry.out.contains("Wrote 2 of 2 messages to drafts")) << dry.out.toStdString();
@@ -187,10 +199,9 @@ TEST_F(SendFailuresTest, ADryRunWritesTheMessagesAndATestGoesToTheTesterAlone) {
     EXPECT_FALSE(FileExists(root("list.sent.txt"))) << "a dry run keeps no journal";
 
     MailServer server(root("server"), {});
-    const Outcome test = run(send(server.url(), files + QStringList{"--test-to",
-                                                                    "Me <me@example.org>",
-                                                                    "--test-count", "2", "--cc",
-                                                                    "board@example.org"}));
+    const Outcome test = run(
+        send(server.url(), files + QStringList{"--test-to", "Me <me@example.org>", "--test-count",
+                                               "2", "--cc", "board@example.org"}));
     EXPECT_EQ(test.code, 0) << test.err.toStdString();
     const QJsonArray tests = server.messages();
     ASSERT_EQ(tests.size(), 2);

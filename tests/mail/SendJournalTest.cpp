@@ -1,6 +1,7 @@
 // The journal a rerun trusts: what it kept is read back, a line a crash cut short is neither
 // read nor glued to the next, and two runs never share it.
 #include "mail/SendJournal.h"
+
 #include "support/Isolated.h"
 
 namespace brindlecast::mail {
@@ -9,8 +10,14 @@ namespace {
 class SendJournalTest : public testing::Isolated {
 protected:
     JournalEntry sent(int row, const QString& address, const QString& issue = "issue1") {
-        return {JournalEntry::Outcome::Sent, issue, row, address, "<id@example.org>",
-                "Dana\tHollis\nJr", "250 OK", QDateTime::currentDateTime()};
+        return {JournalEntry::Outcome::Sent,
+                issue,
+                row,
+                address,
+                "<id@example.org>",
+                "Dana\tHollis\nJr",
+                "250 OK",
+                QDateTime::currentDateTime()};
     }
 };
 
@@ -19,8 +26,8 @@ TEST_F(SendJournalTest, WhatWasRecordedIsReadBackByIssueAddressAndRow) {
     {
         SendJournal journal(path);
         journal.record(sent(3, "dana@example.org"));
-        journal.record({JournalEntry::Outcome::Refused, "issue1", 4, "x@example.org", "<2@e>",
-                        "X", "550 no such mailbox", QDateTime::currentDateTime()});
+        journal.record({JournalEntry::Outcome::Refused, "issue1", 4, "x@example.org", "<2@e>", "X",
+                        "550 no such mailbox", QDateTime::currentDateTime()});
     }
     const std::vector<JournalEntry> entries = SendJournal::Read(path);
     ASSERT_EQ(entries.size(), 2u);

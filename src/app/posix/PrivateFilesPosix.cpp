@@ -27,7 +27,9 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
         throw failed(errno);
     if (!S_ISREG(st.st_mode))
         throw std::runtime_error(
-            QStringLiteral("Cannot write the file %1: it is not a regular file").arg(path).toStdString());
+            QStringLiteral("Cannot write the file %1: it is not a regular file")
+                .arg(path)
+                .toStdString());
     // fsync, not only close: the line must be on the disk before anything that relies on it.
     if (!WriteAll(fd.get(), bytes.constData(), bytes.size()) || ::fsync(fd.get()) != 0 ||
         fd.close() != 0)

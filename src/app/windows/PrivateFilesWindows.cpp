@@ -26,8 +26,8 @@ void AppendDurably(const QString& path, const QByteArray& bytes) {
         qsizetype written = 0;
         while (trouble.isEmpty() && written < bytes.size()) {
             DWORD chunk = 0;
-            if (!WriteFile(file, bytes.constData() + written, DWORD(bytes.size() - written),
-                           &chunk, nullptr))
+            if (!WriteFile(file, bytes.constData() + written, DWORD(bytes.size() - written), &chunk,
+                           nullptr))
                 trouble = ErrorText(GetLastError());
             else if (chunk == 0)
                 trouble = ErrorText(ERROR_DISK_FULL);

@@ -3,8 +3,8 @@
 #include "mail/Keyring.h"
 
 #include <string>
-#include <windows.h>
 #include <wincred.h>
+#include <windows.h>
 
 namespace brindlecast::mail {
 
@@ -35,9 +35,9 @@ KeyringAnswer ReadKeyringPassword(const QString& account) {
             return {KeyringAnswer::Kind::Missing};
         return {KeyringAnswer::Kind::Unreachable, {}, ErrorText(error)};
     }
-    const QString password = QString::fromUtf8(
-        reinterpret_cast<const char*>(credential->CredentialBlob),
-        qsizetype(credential->CredentialBlobSize));
+    const QString password =
+        QString::fromUtf8(reinterpret_cast<const char*>(credential->CredentialBlob),
+                          qsizetype(credential->CredentialBlobSize));
     CredFree(credential);
     return {KeyringAnswer::Kind::Found, password};
 }

@@ -1,8 +1,8 @@
 // The certificates Windows trusts: its root store, as PEM, for a bundle that adds to it.
 #include "mail/SmtpTransport.h"
 
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 namespace brindlecast::mail {
 
