@@ -62,7 +62,6 @@ void SendRunner::sortOut() {
         else
             mTodo.push_back(index);
     }
-    recordNoAddresses();
 }
 
 void SendRunner::recordNoAddresses() {
@@ -81,8 +80,10 @@ void SendRunner::recordNoAddresses() {
 
 int SendRunner::run() {
     sortOut();
-    if (mTodo.empty())
+    if (mTodo.empty()) {
+        recordNoAddresses();
         return finish();
+    }
     if (mOptions.dryRun.isEmpty()) {
         mTransport = OpenServer(mOptions, mSettings, mConsole);
         mSettings.from = QString::fromUtf8(mail::MailboxText(mPlan.from));
@@ -93,6 +94,8 @@ int SendRunner::run() {
         throw UsageError(
             QStringLiteral("--dry-run: the folder %1 cannot be made").arg(mOptions.dryRun));
     }
+    // Only a run that reached its server says in the journal whom it could not send to.
+    recordNoAddresses();
     return makeAndSend();
 }
 
