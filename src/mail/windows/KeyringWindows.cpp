@@ -3,8 +3,9 @@
 #include "mail/Keyring.h"
 
 #include <string>
-#include <wincred.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <wincred.h>
 
 namespace brindlecast::mail {
 

@@ -1,8 +1,9 @@
 // The certificates Windows trusts: its root store, as PEM, for a bundle that adds to it.
 #include "mail/SmtpTransport.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <wincrypt.h>
 
 namespace brindlecast::mail {
 
