@@ -36,6 +36,11 @@ EngineError DeadlineError(std::chrono::milliseconds limit) {
             .toStdString());
 }
 
+void DeadlineEngine::withNote(std::optional<EngineError>& verdict) const {
+    if (const QString note = mEngine.stopNote(); !note.isEmpty())
+        verdict = EngineError(std::string(verdict->what()) + " " + note.toStdString());
+}
+
 DeadlineEngine::DeadlineEngine(Engine& engine, DeadlineOptions options)
     : mEngine(engine)
     , mOptions(std::move(options))
@@ -88,9 +93,11 @@ void DeadlineEngine::request(const std::function<void()>& job) {
             if (std::chrono::steady_clock::now() >= givenUp && mEngine.requestsCanBeAbandoned()) {
                 static_cast<void>(mRequests.release()); // never joined: its job never ends
                 mRequests = std::make_unique<JobThread>();
+                withNote(verdict);
                 throw *verdict;
             }
         } while (!mRequests->waitFor(WaitSlice));
+        withNote(verdict);
     }
     const std::exception_ptr failure = mRequests->finish();
     if (verdict)

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace brindlecast::engine {
 
@@ -29,7 +30,8 @@ EngineError DeadlineError(std::chrono::milliseconds limit);
 
 /// Puts every request to `engine` (start, open, each replacement, save, picture, close, quit)
 /// under a time limit. Requests run on a thread of this object while the caller waits; when the
-/// limit passes, `engine` is stopped and the request fails with DeadlineError, so that an
+/// limit passes, `engine` is stopped and the request fails with DeadlineError (and the engine's
+/// stopNote, when it has one), so that an
 /// engine that hangs or was stopped (SIGSTOP) never hangs the program. The next session starts
 /// a fresh engine. Serves one calling thread at a time.
 class DeadlineEngine final : public Engine {
@@ -44,11 +46,15 @@ public:
     bool requestsCanBeAbandoned() const noexcept override {
         return mEngine.requestsCanBeAbandoned();
     }
+    QString stopNote() const override { return mEngine.stopNote(); }
 
     /// Runs `job` on the request thread within the limit; rethrows what it throws.
     void request(const std::function<void()>& job);
 
 private:
+    /// `verdict` with what the stopped engine has to add.
+    void withNote(std::optional<EngineError>& verdict) const;
+
     Engine& mEngine;
     DeadlineOptions mOptions;
     std::unique_ptr<JobThread> mRequests;

@@ -121,9 +121,12 @@ public:
     virtual ~Application() = default;
     /// Documents.Open. The document is owned by the application and becomes the active one.
     virtual Document& open(const QString& path, bool readOnly) = 0;
-    /// The selection of the active document; its find covers the main text.
+    /// The selection of the active document; its find covers the main text. The active
+    /// document is always the one this session opened last: never a document the user opened
+    /// in the same word processor.
     virtual Range& selection() = 0;
     virtual void setDisplayAlerts(bool displayAlerts) = 0;
+    /// The document this session opened last and has not closed.
     virtual Document& activeDocument() = 0;
     /// Closes every document of this session.
     virtual void quit() = 0;
@@ -155,6 +158,10 @@ public:
     /// not be ended (a word processor the user has come to use) needs this; the others are
     /// waited for.
     virtual bool requestsCanBeAbandoned() const noexcept { return false; }
+    /// What the user should be told beside the failure of a request that stop() ended (what to
+    /// do about an engine that was waiting for an answer nobody could give); empty when there
+    /// is nothing to add.
+    virtual QString stopNote() const { return {}; }
 };
 
 /// The size of the page picture that Range::copyAsPicture puts on the clipboard: the page's

@@ -46,4 +46,9 @@ bool ModuleEngine::requestsCanBeAbandoned() const noexcept {
     return engine && engine->requestsCanBeAbandoned();
 }
 
+QString ModuleEngine::stopNote() const {
+    const Engine* engine = mLoaded.load();
+    return engine ? engine->stopNote() : QString();
+}
+
 } // namespace brindlecast::engine

@@ -33,6 +33,7 @@ public:
     std::unique_ptr<Application> createApplication() override;
     void stop() noexcept override;
     bool requestsCanBeAbandoned() const noexcept override;
+    QString stopNote() const override;
 
 private:
     QString mModulePath;

@@ -39,14 +39,16 @@ TEST_F(DeadlineEngineTest, AHangingRequestIsStoppedAtItsLimitAndTheNextSessionWo
     int waits = 0;
     engine::DeadlineEngine guarded(engine, {300ms, [&] { ++waits; }, {}});
     auto application = guarded.createApplication();
+    // What the stopped engine knows about why it hung reaches the user with the failure.
+    engine.noteAtStop = QStringLiteral("Answer its question once by hand.");
     QElapsedTimer timer;
     timer.start();
     try {
         application->open(temp("t.dot"), true);
         FAIL() << "a hanging open went unnoticed";
     } catch (const engine::EngineError& error) {
-        EXPECT_STREQ(error.what(),
-                     "The document engine did not answer within 1 seconds and was stopped.");
+        EXPECT_STREQ(error.what(), "The document engine did not answer within 1 seconds and was "
+                                   "stopped. Answer its question once by hand.");
     }
     EXPECT_GE(timer.elapsed(), 300);
     EXPECT_LT(timer.elapsed(), 2000);

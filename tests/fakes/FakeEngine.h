@@ -43,6 +43,9 @@ public:
     }
     std::atomic<bool> stopped{false};
     std::atomic<int> stops{0};
+    /// What stopNote() says once the engine was stopped.
+    QString noteAtStop;
+    QString stopNote() const override { return stopped ? noteAtStop : QString(); }
 
     /// What a file that the fake did not save opens as (a template, say).
     FakeDocumentModel templateModel{{QStringLiteral("[NLTITLE]")}, {}};

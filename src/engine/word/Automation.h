@@ -105,5 +105,8 @@ QString SystemMessage(long result);
 /// COM for the calling thread as a single-threaded apartment, entered once per thread and left
 /// when the thread ends, with the busy-Word message filter (BusyWord.h) in it.
 void EnterApartment();
+/// Leaves it for good, before the thread ends: COM lets go of every object of Word's the
+/// thread still holds, whoever holds our references to them.
+void LeaveApartment() noexcept;
 
 } // namespace brindlecast::engine::word

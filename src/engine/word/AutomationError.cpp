@@ -26,11 +26,20 @@ bool serverGone(HRESULT result) {
 
 struct Apartment {
     HRESULT entered = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ~Apartment() {
-        if (SUCCEEDED(entered))
+    bool left = false;
+    void leave() noexcept {
+        if (SUCCEEDED(entered) && !left)
             CoUninitialize();
+        left = true;
     }
+    ~Apartment() { leave(); }
 };
+
+// Once per thread, entered at its first use and left when the thread ends.
+Apartment& threadsApartment() {
+    thread_local Apartment apartment;
+    return apartment;
+}
 
 } // namespace
 
@@ -75,14 +84,19 @@ void ThrowAutomationError(long result, const QString& member, EXCEPINFO* excepti
 }
 
 void EnterApartment() {
-    // Once per thread; a thread that is already in the multithreaded apartment can make the
-    // calls too (through proxies), so that is no failure.
-    thread_local const Apartment apartment;
+    // A thread that is already in the multithreaded apartment can make the calls too (through
+    // proxies), so that is no failure.
+    const Apartment& apartment = threadsApartment();
     if (FAILED(apartment.entered) && apartment.entered != RPC_E_CHANGED_MODE)
         throw EngineError(QStringLiteral("Automation cannot be used on this thread: %1.")
                               .arg(SystemMessage(apartment.entered))
                               .toStdString());
     ListenToBusyWord();
+}
+
+void LeaveApartment() noexcept {
+    StopListening();
+    threadsApartment().leave();
 }
 
 } // namespace brindlecast::engine::word

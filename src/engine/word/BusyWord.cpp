@@ -1,5 +1,7 @@
 #include "BusyWord.h"
 
+#include "Automation.h"
+
 #include <atomic>
 #include <windows.h>
 
@@ -109,7 +111,11 @@ void ParkIfAbandoned() {
     if (!abandonedNow())
         return;
     // The caller has been given up on and what it would write to may be gone: it never runs
-    // again. One thread, for a Word that stopped answering while the user had it.
+    // again. One thread, for a Word that stopped answering while the user had it. What it
+    // holds of that Word (the session's objects, whatever the calls under way had fetched) is
+    // held in its apartment, which it leaves: the user's Word is let go of now, not when the
+    // program ends.
+    LeaveApartment();
     for (;;)
         Sleep(INFINITE);
 }

@@ -25,7 +25,8 @@ HRESULT RetryWhileBusy(const std::function<HRESULT()>& call);
 /// the request it belongs to can be given up), and every later call fails at once, the objects
 /// going without a call, until the thread starts a new session.
 void AbandonPendingCalls();
-/// Parks the calling thread for good when its calls were abandoned while the last one ran.
+/// Parks the calling thread for good when its calls were abandoned while the last one ran,
+/// after leaving its apartment, so that Word is let go of all the same.
 void ParkIfAbandoned();
 /// What a call of an abandoned thread fails with.
 inline constexpr char AbandonedWord[] = "Word did not answer and was left to the user, who has "

@@ -47,7 +47,45 @@ QString programOfCommand(const QString& command) {
     return QFileInfo(QString(program).replace(QLatin1Char('\\'), QLatin1Char('/'))).fileName();
 }
 
+// What a Word's processes show: Word's main window, which holds its documents and its start
+// screen, has the class Microsoft names for it ("OpusApp"); its questions are dialogs.
+struct Windows {
+    bool document = false;
+    bool other = false;
+};
+
+Windows windowsOf(const std::vector<unsigned long>& ids) {
+    struct Search {
+        const std::vector<unsigned long>& ids;
+        Windows shown;
+    } search{ids, {}};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (!IsWindowVisible(window) ||
+                std::find(search.ids.begin(), search.ids.end(), owner) == search.ids.end())
+                return TRUE;
+            // The class, unlike the title, is read without a message to a Word that may hang.
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, int(std::size(name)));
+            (std::wstring(name) == L"OpusApp" ? search.shown.document : search.shown.other) = true;
+            return !search.shown.document;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.shown;
+}
+
+// Enough to end a process, wait for it and read its id.
+constexpr DWORD ProcessAccess = PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION;
+
 } // namespace
+
+const char WordAskedAtStart[] =
+    "Word was waiting for an answer to a question of its own (at its first start, to sign in, "
+    "to activate, or to start in safe mode), which nobody can see while it runs hidden, and was "
+    "ended. Please start Word once by hand, answer what it asks and close it, then try again.";
 
 ServerProcess::~ServerProcess() {
     for (HANDLE process : mHandles)
@@ -55,14 +93,17 @@ ServerProcess::~ServerProcess() {
 }
 
 void ServerProcess::terminate() noexcept {
-    if (mLeftToUser)
+    if (isUsers())
         return;
     for (HANDLE process : mHandles)
         TerminateProcess(process, 1);
+    // Ending is not immediate; once it has, every call into it fails at once.
+    for (HANDLE process : mHandles)
+        WaitForSingleObject(process, 1000);
 }
 
 void ServerProcess::endUnlessGone() noexcept {
-    if (mLeftToUser)
+    if (isUsers())
         return;
     const ULONGLONG deadline = GetTickCount64() + 1000;
     for (HANDLE process : mHandles) {
@@ -73,23 +114,15 @@ void ServerProcess::endUnlessGone() noexcept {
     }
 }
 
-bool ServerProcess::showsWindow() const {
-    struct Search {
-        std::vector<unsigned long> ids;
-        bool found = false;
-    } search{ids(), false};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (IsWindowVisible(window) &&
-                std::find(search.ids.begin(), search.ids.end(), owner) != search.ids.end())
-                search.found = true;
-            return !search.found;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+bool ServerProcess::isUsers() noexcept {
+    if (!mLeftToUser && windowsOf(ids()).document)
+        mLeftToUser = true;
+    return mLeftToUser;
+}
+
+bool ServerProcess::showsOwnQuestion() const {
+    const Windows shown = windowsOf(ids());
+    return shown.other && !shown.document;
 }
 
 std::vector<unsigned long> ServerProcess::ids() const {
@@ -117,6 +150,7 @@ void ProcessWatch::creating(const QString& imageName) {
     mCreating = true;
     mLeftToUser = false;
     mCreationStopped = false;
+    mNote.clear();
 }
 
 std::shared_ptr<ServerProcess> ProcessWatch::created() {
@@ -124,8 +158,7 @@ std::shared_ptr<ServerProcess> ProcessWatch::created() {
     mCreating = false;
     // More than one only when another program started the same server at the same moment:
     // then both are treated as ours rather than leaving a hanging one of ours unstoppable.
-    auto process = std::make_shared<ServerProcess>(
-        appeared(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION));
+    auto process = std::make_shared<ServerProcess>(appeared(ProcessAccess));
     std::erase_if(mLive, [](const auto& live) { return live.expired(); });
     mLive.push_back(process);
     return process;
@@ -134,10 +167,8 @@ std::shared_ptr<ServerProcess> ProcessWatch::created() {
 void ProcessWatch::creationFailed() noexcept {
     std::lock_guard lock(mMutex);
     mCreating = false;
-    for (HANDLE process : appeared(PROCESS_TERMINATE)) {
-        TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
+    ServerProcess started(appeared(ProcessAccess));
+    end(started);
 }
 
 bool ProcessWatch::creationStopped() {
@@ -145,16 +176,22 @@ bool ProcessWatch::creationStopped() {
     return mCreationStopped;
 }
 
+void ProcessWatch::end(ServerProcess& process) noexcept {
+    if (process.isUsers())
+        return;
+    // Ended at its question, it would only ask again at the next start: the user is told.
+    if (process.showsOwnQuestion())
+        mNote = QString::fromLatin1(WordAskedAtStart);
+    process.terminate();
+}
+
 void ProcessWatch::stop() noexcept {
     std::lock_guard lock(mMutex);
     bool usersWord = false;
     for (const auto& live : mLive) {
-        const std::shared_ptr<ServerProcess> process = live.lock();
-        if (process && (process->leftToUser() || process->showsWindow())) {
-            process->leaveToUser();
-            usersWord = true;
-        } else if (process) {
-            process->terminate();
+        if (const std::shared_ptr<ServerProcess> process = live.lock()) {
+            usersWord = usersWord || process->isUsers();
+            end(*process);
         }
     }
     if (usersWord) {
@@ -163,11 +200,14 @@ void ProcessWatch::stop() noexcept {
     }
     if (mCreating) {
         mCreationStopped = true;
-        for (HANDLE process : appeared(PROCESS_TERMINATE)) {
-            TerminateProcess(process, 1);
-            CloseHandle(process);
-        }
+        ServerProcess started(appeared(ProcessAccess));
+        end(started);
     }
+}
+
+QString ProcessWatch::stopNote() const {
+    std::lock_guard lock(mMutex);
+    return mNote;
 }
 
 QString ServerImageName(const CLSID& clsid) {

@@ -20,15 +20,20 @@ public:
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
-    /// Ends it, unless it was left to the user.
+    /// Ends it, unless it is the user's (isUsers()), and gives it a second to be gone.
     void terminate() noexcept;
-    /// Gives it a second to end by itself, then ends it, unless it was left to the user.
+    /// Gives it a second to end by itself, then ends it, unless it is the user's.
     void endUnlessGone() noexcept;
     std::vector<unsigned long> ids() const;
 
-    /// A hidden Word shows no window; one that does is showing the user a document of theirs
-    /// (a user who starts Word while it runs may be handed it).
-    bool showsWindow() const;
+    /// Whether the user has come to use it: left to them before, or showing a document window
+    /// (a user who starts Word while it runs may be handed it). A hidden Word stopped at a
+    /// question of its own shows a dialog, which is no document window. Once true, true for
+    /// good: it is never ended by this program.
+    bool isUsers() noexcept;
+    /// A visible window of its own that is no document window: a hidden Word stopped at a
+    /// question (first start, sign-in, activation, safe mode) that nobody can see to answer.
+    bool showsOwnQuestion() const;
     /// From now on it is the user's: never ended by this program.
     void leaveToUser() noexcept { mLeftToUser = true; }
     bool leftToUser() const noexcept { return mLeftToUser; }
@@ -58,18 +63,27 @@ public:
     /// Word that has become the user's is not ended, the calls waiting on it are abandoned.
     /// Callable from any thread.
     void stop() noexcept;
+    /// What the user should know about the last stop(): empty, or the advice for a Word that
+    /// was stopped at a question of its own. Until the next creation.
+    QString stopNote() const;
 
 private:
     std::vector<HANDLE> appeared(DWORD access);
+    /// Ends `process` unless it is the user's, noting a question it was stopped at.
+    void end(ServerProcess& process) noexcept;
 
-    std::mutex mMutex;
+    mutable std::mutex mMutex;
     QString mImage;
     std::set<DWORD> mBefore;
     bool mCreating = false;
     bool mCreationStopped = false;
     std::atomic<bool> mLeftToUser{false};
+    QString mNote;
     std::vector<std::weak_ptr<ServerProcess>> mLive;
 };
+
+/// The advice for a Word that stopped at a question of its own and was ended.
+extern const char WordAskedAtStart[];
 
 /// The program file name, without its folder, of the local server registered for `clsid` in
 /// either registry view (32-bit Word on 64-bit Windows registers in the 32-bit one); empty

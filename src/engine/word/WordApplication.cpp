@@ -11,7 +11,11 @@ WordApplication::WordApplication(Dispatch application, std::shared_ptr<ServerPro
     : mSession(session)
     , mApplication(std::move(application))
     , mProcess(std::move(process))
-    , mSelection(mSession) {}
+    , mSelection(mSession) {
+    mSession.open = [this](const QString& path, bool readOnly) {
+        return openQuietly(path, readOnly);
+    };
+}
 
 WordApplication::~WordApplication() {
     if (!mQuitTried) {
@@ -24,20 +28,39 @@ WordApplication::~WordApplication() {
     releaseAll();
 }
 
-Document& WordApplication::open(const QString& path, bool readOnly) {
+// Once per Word, before it opens anything.
+void WordApplication::prepareOpening() {
+    if (mPrepared)
+        return;
     // Word started through automation runs a document's macros (AutoOpen, Document_Open)
     // unasked; a template from elsewhere may carry some, and ours need none.
-    if (!mMacrosDisabled) {
-        mApplication.put(L"AutomationSecurity", Variant::int32(MacrosForceDisabled));
-        mMacrosDisabled = true;
+    mApplication.put(L"AutomationSecurity", Variant::int32(MacrosForceDisabled));
+    // A file that fails Office's validation would open in Protected View, a window of its own
+    // that the documents' members cannot reach. Word before 2010 has no such check.
+    try {
+        mApplication.put(L"FileValidation", Variant::int32(SkipFileValidation));
+    } catch (const WordRefusal&) {
     }
-    const Dispatch documents = mApplication.object(L"Documents");
-    std::vector<Variant> file{Variant::string(QDir::toNativeSeparators(path))};
+    mPrepared = true;
+}
+
+// Never among the user's recent files, never in a window of its own that the user would find
+// in a Word they are handed.
+Dispatch WordApplication::openQuietly(const QString& path, bool readOnly) {
+    prepareOpening();
+    std::vector<NamedArgument> named;
+    if (readOnly)
+        named.push_back({L"ReadOnly", Variant::boolean(true)});
+    named.push_back({L"AddToRecentFiles", Variant::boolean(false)});
+    named.push_back({L"Visible", Variant::boolean(false)});
+    return mApplication.object(L"Documents")
+        .callObject(L"Open", {Variant::string(QDir::toNativeSeparators(path))}, std::move(named));
+}
+
+Document& WordApplication::open(const QString& path, bool readOnly) {
     Dispatch document;
     try {
-        document =
-            readOnly ? documents.callObject(L"Open", file, {{L"ReadOnly", Variant::boolean(true)}})
-                     : documents.callObject(L"Open", file);
+        document = openQuietly(path, readOnly);
     } catch (const WordRefusal& refusal) {
         // Word's words name the file on a line of their own ("...\r(C:\...)"): the caller names
         // it as the user knows it.
@@ -50,8 +73,20 @@ Document& WordApplication::open(const QString& path, bool readOnly) {
     return *mDocuments.back();
 }
 
+// What the generation calls the active document is the one this session opened last. Word's
+// own ActiveDocument and Selection follow whatever the user opens in a Word they were handed,
+// so neither is ever used: a letter of the user's would be filled in and closed.
+WordDocument& WordApplication::ours() {
+    for (auto document = mDocuments.rbegin(); document != mDocuments.rend(); ++document)
+        if ((*document)->isOpen())
+            return **document;
+    throw EngineError("This command is not available because no document is open.");
+}
+
+// A document just opened has its selection at the start of the main text, and the selection's
+// find, wrapping, covers the whole main text: as the main text's own range does.
 Range& WordApplication::selection() {
-    mSelection.bind(mApplication.object(L"Selection"));
+    mSelection.bind(ours().mainText());
     return mSelection;
 }
 
@@ -61,9 +96,7 @@ void WordApplication::setDisplayAlerts(bool displayAlerts) {
 }
 
 Document& WordApplication::activeDocument() {
-    mDocuments.push_back(
-        std::make_unique<WordDocument>(mSession, mApplication.object(L"ActiveDocument")));
-    return *mDocuments.back();
+    return ours();
 }
 
 void WordApplication::quit() {
@@ -71,7 +104,7 @@ void WordApplication::quit() {
         return; // ended already
     mQuitTried = true;
     try {
-        if (holdsOthersDocuments())
+        if (isUsersWord())
             return leaveToUser();
         // An add-in that changed Normal.dotm would make a hidden Word ask whether to save it,
         // and wait for an answer nobody can give; a Word without one is no reason to stop.
@@ -82,7 +115,9 @@ void WordApplication::quit() {
         mApplication.call(L"Quit", {}, {{L"SaveChanges", Variant::int16(DoNotSaveChanges)}});
     } catch (...) {
         // A Word that did not take its quit stays hidden and could be handed the next
-        // document the user opens: it is ended once nothing of ours holds it any more.
+        // document the user opens: it is ended once nothing of ours holds it any more, unless
+        // it shows the user a window of theirs (a Word too busy to answer may be the user's,
+        // in a dialog of theirs).
         releaseAll();
         if (mProcess)
             mProcess->endUnlessGone();
@@ -93,12 +128,15 @@ void WordApplication::quit() {
     mProcess.reset();
 }
 
-bool WordApplication::holdsOthersDocuments() {
-    return mApplication.object(L"Documents").get(L"Count").toInt() > mSession.openDocuments;
+// Word says itself whether the user has come to it: a document of theirs is open, or it shows
+// itself (its start screen holds no document), or the user has taken control of it.
+bool WordApplication::isUsersWord() {
+    return mApplication.object(L"Documents").get(L"Count").toInt() > mSession.openDocuments ||
+           mApplication.get(L"Visible").toBool() || mApplication.get(L"UserControl").toBool();
 }
 
-// The user was handed this Word while it ran and has a document open in it: only this
-// session's documents go, and the Word stays, shown, for the user.
+// The user was handed this Word while it ran: only this session's documents go, and the Word
+// stays, shown, for the user.
 void WordApplication::leaveToUser() {
     for (const auto& document : mDocuments) {
         try {

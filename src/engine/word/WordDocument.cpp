@@ -3,6 +3,7 @@
 #include "WordObjects.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 namespace brindlecast::engine::word {
 
@@ -113,6 +114,11 @@ void WordDocument::release() noexcept {
         shape->release();
     mWhole.release();
     mDocument.reset();
+    mMacroFree.reset();
+}
+
+Dispatch WordDocument::mainText() const {
+    return mDocument.callObject(L"Range");
 }
 
 std::vector<Range*> WordDocument::storyRanges() {
@@ -136,6 +142,10 @@ void WordDocument::saveAs(const QString& path, SaveFormat format) {
     const Variant file = Variant::string(QDir::toNativeSeparators(path));
     if (format == SaveFormat::Pdf)
         return exportPdf(file);
+    // A .docx cannot hold a macro project and Word leaves it out; a .doc (and, for all Word
+    // says, an .odt) would carry the template's on.
+    if (format != SaveFormat::Docx && holdsMacroProject())
+        leaveMacroProjectBehind();
     // A SaveAs without a format keeps the format of what was opened, and the look's template
     // is opened itself: a .doc is asked for as a document, or it would be a template under a
     // .doc name. The old SaveAs knows .doc; the other formats need SaveAs2 (Word 2010 on).
@@ -144,6 +154,45 @@ void WordDocument::saveAs(const QString& path, SaveFormat format) {
     else
         mDocument.call(L"SaveAs2", {},
                        {{L"FileName", file}, {L"FileFormat", Variant::int32(int(format))}});
+    // Word holds the file it saved now, no longer the macro-free copy.
+    mMacroFree.reset();
+}
+
+bool WordDocument::holdsMacroProject() const {
+    try {
+        return mDocument.get(L"HasVBProject").toBool();
+    } catch (const WordRefusal&) {
+        return true; // a Word that cannot say goes the safe way
+    }
+}
+
+// Word's way to a document without its macro project: saved in a format that cannot hold one
+// (HasVBProject is there to tell when that would lose a project), closed, since Word keeps the
+// project of a document it has open, and opened again from what was saved. It stays the
+// document the caller has, with its text, shapes and title.
+void WordDocument::leaveMacroProjectBehind() {
+    // In TEMP, where the program keeps every working file of its own.
+    QString temp = QDir::fromNativeSeparators(qEnvironmentVariable("TEMP"));
+    if (temp.isEmpty())
+        temp = QDir::tempPath();
+    auto folder = std::make_unique<QTemporaryDir>(temp + QStringLiteral("/brindlecast-XXXXXX"));
+    if (!folder->isValid())
+        throw EngineError(QStringLiteral("No working folder can be made in %1 to leave the "
+                                         "template's macros out of the newsletter.")
+                              .arg(QDir::toNativeSeparators(temp))
+                              .toStdString());
+    const QString copy = folder->filePath(QStringLiteral("newsletter.docx"));
+    mDocument.call(L"SaveAs2", {},
+                   {{L"FileName", Variant::string(QDir::toNativeSeparators(copy))},
+                    {L"FileFormat", Variant::int32(MacroFreeFormat)}});
+    mDocument.call(L"Close", {}, {{L"SaveChanges", Variant::int16(0)}});
+    closed();
+    mDocument = mSession.open(copy, true);
+    ++mSession.openDocuments;
+    mMacroFree = std::move(folder);
+    if (holdsMacroProject())
+        throw EngineError("Word kept the template's macros in a document saved without them, so "
+                          "the newsletter was not saved.");
 }
 
 // SaveAs2's PDF leaves to Word's defaults what the newsletter's PDF promises: the title,

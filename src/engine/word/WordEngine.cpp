@@ -66,11 +66,18 @@ std::unique_ptr<Application> WordEngine::createApplication() {
         std::lock_guard lock(state.mutex);
         state.lastIds = process->ids();
     }
-    auto session =
-        std::make_unique<WordApplication>(Dispatch::adopt(application), std::move(process),
-                                          Session{state.clipboard, state.pictureSize});
+    auto session = std::make_unique<WordApplication>(
+        Dispatch::adopt(application), process, Session{state.clipboard, state.pictureSize, 0, {}});
     // Before anything is opened: a hidden Word must never wait on a question nobody sees.
-    session->setDisplayAlerts(false);
+    try {
+        session->setDisplayAlerts(false);
+    } catch (const EngineError&) {
+        // A Word stopped at a question of its own takes no call until somebody answers it.
+        if (!process->showsOwnQuestion())
+            throw;
+        process->terminate();
+        throw EngineError(WordAskedAtStart);
+    }
     return session;
 }
 
@@ -80,6 +87,10 @@ void WordEngine::stop() noexcept {
 
 bool WordEngine::requestsCanBeAbandoned() const noexcept {
     return mState->watch.leftWordToUser();
+}
+
+QString WordEngine::stopNote() const {
+    return mState->watch.stopNote();
 }
 
 std::vector<unsigned long> WordEngine::lastProcessIds() const {

@@ -20,8 +20,11 @@ namespace brindlecast::engine::word {
 struct WordEngineOptions {
     /// What is created; another name only to test a Word that is not there.
     QString progId = QStringLiteral("Word.Application");
-    /// How long a call that a busy Word rejects is tried again: a request's time limit.
-    std::chrono::milliseconds busyPatience = EngineTimeLimit(std::chrono::seconds(60));
+    /// How long a call that a busy Word rejects is tried again: half a request's time limit,
+    /// so that a Word that stays busy (a user in a dialog of theirs, a question of Word's own)
+    /// fails the call itself, and the session's end still has time to ask whose Word it is
+    /// before the request's limit stops the engine.
+    std::chrono::milliseconds busyPatience = EngineTimeLimit(std::chrono::seconds(60)) / 2;
 };
 
 /// An engine and its sessions serve one thread at a time, and every call of one session
@@ -42,6 +45,8 @@ public:
     void stop() noexcept override;
     /// True once stop() left a Word to the user: the call waiting on it never comes back.
     bool requestsCanBeAbandoned() const noexcept override;
+    /// The advice to start Word once by hand when stop() ended a Word at a question of its own.
+    QString stopNote() const override;
 
     /// The process ids of the Word the last session started; empty before the first.
     std::vector<unsigned long> lastProcessIds() const;

@@ -3,6 +3,8 @@
 #include "Automation.h"
 #include "engine/Engine.h"
 
+#include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -25,6 +27,8 @@ struct Session {
     /// The documents this session opened and has not closed: Word holding more than these
     /// holds the user's too.
     int openDocuments = 0;
+    /// Documents.Open as this session opens every file: quietly (WordApplication::openQuietly).
+    std::function<Dispatch(const QString& path, bool readOnly)> open;
 };
 
 class WordFind final : public Find {
@@ -99,6 +103,8 @@ public:
     WordDocument(Session& session, Dispatch document);
     void release() noexcept;
     bool isOpen() const { return bool(mDocument); }
+    /// Range() without limits: the whole main text, as a fresh Word object.
+    Dispatch mainText() const;
 
     std::vector<Range*> storyRanges() override;
     std::vector<Shape*> shapes() override;
@@ -115,11 +121,17 @@ private:
     /// WdExportFormat's wdExportFormatPDF and WdExportOptimizeFor's wdExportOptimizeForPrint.
     static constexpr int ExportPdf = 17;
     static constexpr int OptimizeForPrint = 0;
+    /// WdSaveFormat's wdFormatXMLDocument: a .docx, which cannot hold a macro project.
+    static constexpr int MacroFreeFormat = 12;
     void exportPdf(const Variant& file);
+    bool holdsMacroProject() const;
+    void leaveMacroProjectBehind();
     void closed();
 
     Session& mSession;
     Dispatch mDocument;
+    /// The macro-free copy this document was reopened from, while Word holds it open.
+    std::unique_ptr<QTemporaryDir> mMacroFree;
     std::vector<std::unique_ptr<WordRange>> mStories;
     std::vector<std::unique_ptr<WordShape>> mShapes;
     WordRange mWhole;
@@ -142,10 +154,15 @@ public:
 private:
     /// MsoAutomationSecurity's msoAutomationSecurityForceDisable.
     static constexpr int MacrosForceDisabled = 3;
+    /// MsoFileValidationMode's msoFileValidationSkip.
+    static constexpr int SkipFileValidation = 1;
     /// WdSaveOptions' wdDoNotSaveChanges.
     static constexpr short DoNotSaveChanges = 0;
+    Dispatch openQuietly(const QString& path, bool readOnly);
+    void prepareOpening();
+    WordDocument& ours();
     void releaseAll() noexcept;
-    bool holdsOthersDocuments();
+    bool isUsersWord();
     void leaveToUser();
 
     Session mSession;
@@ -154,7 +171,7 @@ private:
     std::vector<std::unique_ptr<WordDocument>> mDocuments;
     WordRange mSelection;
     bool mQuitTried = false;
-    bool mMacrosDisabled = false;
+    bool mPrepared = false;
 };
 
 } // namespace brindlecast::engine::word

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -40,6 +41,11 @@ public:
             lines << line.section(QLatin1Char(' '), 1);
         return lines;
     }
+    /// The findings ("!" lines) since the last forget(), one a line, for a test's message:
+    /// what Word would have asked nobody, or what touched a document of the user's.
+    std::string findings() const {
+        return calls().filter(QRegularExpression(QStringLiteral("^! "))).join('\n').toStdString();
+    }
     /// The servers started since the last forget().
     std::vector<unsigned long> pids() const {
         std::vector<unsigned long> ids;
@@ -65,6 +71,15 @@ private:
     QString mFolder;
     QByteArray mSaved;
 };
+
+/// A Word 97-2003 template as the stand-in reads it: the compound file's first bytes, and with
+/// `macros` the name of the storage such a file keeps its macro project in.
+inline QByteArray Word97Template(bool macros = false) {
+    QByteArray bytes("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+    if (macros)
+        bytes += QByteArray("M\0a\0c\0r\0o\0s\0", 12);
+    return bytes;
+}
 
 /// Every way the stand-in can be as strict as Word, at once: a Word that rejects its first calls
 /// as busy, takes BuiltInDocumentProperties only in its own form, keeps a template's format on a

@@ -46,6 +46,7 @@ struct Saved {
     explicit Saved(const QString& path) {
         const QJsonObject root = testing::StandinSaved(path);
         fileFormat = root["fileFormat"].toInt(-1);
+        macros = root["vbaProject"].toBool(true);
         title = root["properties"].toObject()["Title"].toString();
         for (const auto& story : root["stories"].toArray())
             stories[story.toObject()["type"].toInt()] = story.toObject()["text"].toString();
@@ -59,6 +60,7 @@ struct Saved {
         return all;
     }
     int fileFormat;
+    bool macros;
     QString title;
     std::map<int, QString> stories;
     QStringList shapes;
@@ -69,9 +71,7 @@ protected:
     WordEngineTest() {
         for (int i = 0; i < FieldCount; ++i)
             values[size_t(i)] = QStringLiteral("Value %1").arg(i);
-        QFile dot(templatePath);
-        dot.open(QIODevice::WriteOnly);
-        dot.write("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+        writeAll(templatePath, testing::Word97Template());
     }
 
     // The three passes of a run over the template, saved where the test reads it;
@@ -108,7 +108,7 @@ protected:
     QString savedPath = root("saved.doc");
 };
 
-TEST_F(WordEngineTest, FillsEveryStoryAndShapeAndTheIssueDateThroughTheSelection) {
+TEST_F(WordEngineTest, FillsEveryStoryAndShapeAndTheIssueDateThroughTheMainText) {
     const Saved saved = fill(QStringLiteral("Harbor News"), [](engine::Document& document) {
         // Word's own view of the stories, through the range members.
         std::vector<int> kinds;
@@ -208,23 +208,33 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
     ASSERT_TRUE(boxes.shown.empty()) << boxes.shown[0].prompt.toStdString();
     ASSERT_TRUE(outcome.pictureMade);
 
-    // Each Word is told first that it may ask nothing, and has its macros switched off before
-    // it opens anything: a document's own never run.
+    // Each Word is told first that it may ask nothing, and has its macros switched off and
+    // Protected View kept out of the way before it opens anything: a document's own macros
+    // never run. What it opens leaves no trace in the user's Recent list and no window.
     const QStringList start{"Application.DisplayAlerts put I4:0",
-                            "Application.AutomationSecurity put I4:3", "Application.Documents get"};
-    // Quit only a Word that holds nothing of anyone else's, with nothing to ask about.
-    const QStringList quit{"Application.Documents get", "Documents.Count get",
-                           "Application.NormalTemplate get", "Template.Saved put BOOL:true",
+                            "Application.AutomationSecurity put I4:3",
+                            "Application.FileValidation put I4:1", "Application.Documents get"};
+    const QString quietly = " AddToRecentFiles=BOOL:false Visible=BOOL:false";
+    // Quit only a Word that holds nothing of anyone else's and that nobody has come to use,
+    // with nothing to ask about.
+    const QStringList quit{"Application.Documents get",
+                           "Documents.Count get",
+                           "Application.Visible get",
+                           "Application.UserControl get",
+                           "Application.NormalTemplate get",
+                           "Template.Saved put BOOL:true",
                            "Application.Quit call SaveChanges=I2:0"};
     QStringList expected = start;
-    expected << "Documents.Open call BSTR ReadOnly=BOOL:true";
+    expected << "Documents.Open call BSTR ReadOnly=BOOL:true" + quietly;
     for (int field = 0; field < FieldCount; ++field) {
         expected << "Document.StoryRanges get"
                  << "StoryRanges._NewEnum call";
         for (int story = 0; story < 5; ++story)
             expected << replaceAll("Range.Find get");
     }
-    expected << "Application.Selection get" << replaceAll("Selection.Find get");
+    // The date goes into the main text of the document opened, never through Word's own
+    // Selection, which follows whatever document the user opens in this Word.
+    expected << "Document.Range call" << replaceAll("Range.Find get");
     expected << "Document.Shapes get"
              << "Shapes._NewEnum call";
     const QString shapeExecute =
@@ -240,14 +250,13 @@ TEST_F(WordEngineTest, OneGenerationMakesExactlyTheAutomationCallsOfTheRun) {
     expected << "Document.BuiltInDocumentProperties get"
              << "DocumentProperties.Item get BSTR"
              << "DocumentProperty.Value put BSTR"
+             << "Document.HasVBProject get"
              << "Document.SaveAs call BSTR FileFormat=I4:0"
              << "Application.DisplayAlerts put I4:0"
              << "Document.Close call" << quit;
     // The picture, through a Word of its own.
-    expected << start << "Documents.Open call BSTR"
-             << "Document.Range call"
+    expected << start << "Documents.Open call BSTR" + quietly << "Document.Range call"
              << "Range.CopyAsPicture call"
-             << "Application.ActiveDocument get"
              << "Document.Close call SaveChanges=I2:0" << quit;
 
     const QStringList calls = standin.calls();
@@ -284,8 +293,9 @@ TEST_F(WordEngineTest, ANewsletterMadeWithoutAWindowLeavesWordNothingToAsk) {
 }
 
 // Word at its strictest, all at once: busy at first, its own form of every member, a line
-// without a text frame, an add-in's change to Normal.dotm. The start-up check, the window's run
-// and every format of the command line still go through, with nothing asked and nothing left.
+// without a text frame, an add-in's change to Normal.dotm, a template with a macro project. The
+// start-up check, the window's run and every format of the command line still go through, with
+// nothing asked, no macro in any newsletter and nothing left.
 TEST_F(WordEngineTest, AWordAsStrictAsWordMakesEveryNewsletterAndLeavesNothingBehind) {
     standin.play(testing::StrictWord);
     EXPECT_TRUE(CheckWordInstalled(deadline, boxes, [] {}));
@@ -296,8 +306,8 @@ TEST_F(WordEngineTest, AWordAsStrictAsWordMakesEveryNewsletterAndLeavesNothingBe
     EXPECT_EQ(Saved(outcome.workingDocument).fileFormat, 0);
     EXPECT_EQ(Saved(outcome.workingDocument).title, "Value 0");
 
-    // The run removed TEMP's template.dot, the look it wrote there.
-    writeAll(templatePath, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
+    // A template of the user's own with a macro project, as the command line takes one.
+    writeAll(templatePath, testing::Word97Template(true));
     const auto value = [this](int i) { return values[size_t(i)]; };
     using engine::SaveFormat;
     for (SaveFormat format :
@@ -309,6 +319,7 @@ TEST_F(WordEngineTest, AWordAsStrictAsWordMakesEveryNewsletterAndLeavesNothingBe
                             format, [&](const QString& why) { told << why; }});
         const Saved saved(made);
         EXPECT_EQ(saved.fileFormat, int(format));
+        EXPECT_FALSE(saved.macros) << int(format);
         EXPECT_EQ(saved.title, "Value 0");
         EXPECT_EQ(told, QStringList());
         for (const QString& text : saved.texts())
@@ -322,6 +333,8 @@ TEST_F(WordEngineTest, AWordAsStrictAsWordMakesEveryNewsletterAndLeavesNothingBe
 
     const QStringList calls = standin.calls();
     EXPECT_EQ(calls.filter(QRegularExpression("^! ")), QStringList());
+    // The .doc and the .odt went through a .docx; the .docx and the PDF hold none anyway.
+    EXPECT_EQ(calls.filter("Document.HasVBProject get -> ok BOOL:true").size(), 2);
     // Every Word turned its first calls away, and still quit when asked.
     EXPECT_EQ(calls.filter("* busy: call 3 rejected").size(), standin.pids().size());
     EXPECT_EQ(standin.exits(), QStringList(standin.pids().size(), "* exit: after Quit"));

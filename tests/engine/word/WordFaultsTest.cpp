@@ -9,10 +9,14 @@
 #include "generate/Generation.h"
 #include "generate/MakeNewsletter.h"
 #include "generate/WorkingFiles.h"
+#include "newsletter/DateTexts.h"
 #include "newsletter/FieldTable.h"
 #include "support/Isolated.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QTest>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -101,11 +105,8 @@ struct ShortTimeLimit {
 class WordFaultsTest : public testing::Isolated {
 protected:
     WordFaultsTest() {
-        for (const QString& path : {temp("template.dot"), look}) {
-            QFile dot(path);
-            dot.open(QIODevice::WriteOnly);
-            dot.write("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 a Word 97 template");
-        }
+        for (const QString& path : {temp("template.dot"), look})
+            writeAll(path, testing::Word97Template());
     }
 
     static GenerationInput input() {
@@ -256,8 +257,10 @@ TEST_F(WordFaultsTest, AWordTheUserOpenedALetterInIsNeitherQuitNorEnded) {
     endServers(standin.pids());
     outcome = {}; // the preview's turn is over
 
+    // Word answers again only after the run gave up on it: what the run held of it is let go
+    // of then, not when the program ends.
     standin.forget();
-    standin.play({"user-document", "hang Find.Execute"});
+    standin.play({"user-document", "late Find.Execute 6000"});
     QElapsedTimer timer;
     timer.start();
     outcome = generate();
@@ -267,6 +270,9 @@ TEST_F(WordFaultsTest, AWordTheUserOpenedALetterInIsNeitherQuitNorEnded) {
     EXPECT_LT(timer.elapsed(), 3000 + 2000 + 3000);
     ASSERT_EQ(standin.pids().size(), 1u);
     EXPECT_TRUE(testing::ProcessRuns(standin.pids()[0], 500));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return standin.calls().contains("* left to the user"); }, 15000));
+    EXPECT_EQ(standin.findings(), "");
     endServers(standin.pids());
 
     // The run given up on never comes back; the next one gets a Word of its own.
@@ -275,6 +281,70 @@ TEST_F(WordFaultsTest, AWordTheUserOpenedALetterInIsNeitherQuitNorEnded) {
     outcome = generate();
     EXPECT_TRUE(boxes.shown.empty()) << prompt().toStdString();
     EXPECT_TRUE(outcome.pictureMade);
+}
+
+// A user handed the hidden Word may show its start screen (no document of theirs, but Word is
+// visible and theirs) or open a letter after ours, which then becomes Word's active document and
+// holds its selection. Neither is quit, and the letter is neither filled in nor closed.
+TEST_F(WordFaultsTest, AUsersStartScreenOrLetterOpenedAfterOursIsLeftAlone) {
+    for (const QString user : {"user-start-screen", "user-document-after"}) {
+        standin.forget();
+        standin.play({user});
+        GenerationOutcome outcome = generate();
+        EXPECT_TRUE(boxes.shown.empty()) << prompt().toStdString();
+        EXPECT_TRUE(outcome.pictureMade);
+        const QStringList calls = standin.calls();
+        EXPECT_TRUE(calls.filter("Application.Quit").isEmpty()) << user.toStdString();
+        // "!" marks what touched the user's letter.
+        EXPECT_EQ(standin.findings(), "");
+        ASSERT_EQ(standin.pids().size(), 2u);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return standin.calls().filter("* left to the user").size() == 2; }, 10000));
+        for (unsigned long pid : standin.pids())
+            EXPECT_TRUE(testing::ProcessRuns(pid, 500));
+        const QJsonObject saved = testing::StandinSaved(outcome.workingDocument);
+        EXPECT_TRUE(saved["stories"].toArray()[0].toObject()["text"].toString().contains(
+            "Issue of " + IssueDateText(QDate(2026, 12, 9)) + "\r"));
+        endServers(standin.pids());
+    }
+}
+
+// A user who sits in a dialog of theirs (Save As) in the Word they were handed keeps Word busy
+// for longer than any call waits: the run fails, and its end, which Word does not answer
+// either, leaves that Word to the user instead of ending it.
+TEST_F(WordFaultsTest, AWordBusyWithTheUsersDialogFailsTheRunAndStaysTheirs) {
+    standin.play({"user-dialog"});
+    const GenerationOutcome outcome = generate();
+    ASSERT_EQ(boxes.shown.size(), 1u) << prompt(1).toStdString();
+    // The wait for a busy Word ends well before the request's limit, on Word's own terms.
+    EXPECT_TRUE(prompt().startsWith("Word stayed busy and did not take")) << prompt().toStdString();
+    ASSERT_EQ(standin.pids().size(), 1u);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return standin.calls().contains("* left to the user"); }, 10000));
+    EXPECT_TRUE(testing::ProcessRuns(standin.pids()[0], 500));
+    EXPECT_EQ(standin.findings(), "");
+    endServers(standin.pids());
+}
+
+// A hidden Word stopped at a question of its own (first start, sign-in, activation, safe mode)
+// shows a dialog but no document: it is no user's, so it is ended, whether it holds its calls
+// until the limit or turns them away as busy, and the user learns what to do about it.
+TEST_F(WordFaultsTest, AHiddenWordAtAQuestionOfItsOwnIsEndedAndTheUserToldWhatToDo) {
+    for (const QString dialog : {"first-run-dialog", "first-run-dialog reject"}) {
+        standin.forget();
+        standin.play({dialog});
+        QElapsedTimer timer;
+        timer.start();
+        generate();
+        ASSERT_EQ(boxes.shown.size(), 1u) << prompt(1).toStdString();
+        EXPECT_TRUE(prompt().contains("Please start Word once by hand, answer what it asks and "
+                                      "close it, then try again.\r\nin Plumvale2021/08/31.Form1."
+                                      "PushButton6_Click at line 60"))
+            << prompt().toStdString();
+        EXPECT_LT(timer.elapsed(), 1000 + 3000 + 2000);
+        ASSERT_EQ(standin.pids().size(), 1u);
+        EXPECT_FALSE(testing::ProcessRuns(standin.pids()[0])) << dialog.toStdString();
+    }
 }
 
 TEST_F(WordFaultsTest, TheUsersClipboardTextAndFilesSurviveThePicture) {

@@ -11,9 +11,6 @@ namespace {
 const std::vector<const wchar_t*> QuitParams = {L"SaveChanges", L"OriginalFormat",
                                                 L"RouteDocument"};
 
-// Kept past the session: the user still has it when the client has let go of everything.
-DocPtr gUserDocument;
-
 // Application.NormalTemplate: what Word keeps the user's settings and add-ins' changes in.
 class NormalTemplate final : public DispatchObject {
 public:
@@ -84,29 +81,27 @@ private:
 
     DocPtr open(Args& args) {
         const std::wstring path = fullPath(args.text(0));
-        if (control::strict().userDocument && !gUserDocument)
-            openUsersDocument();
+        userActsAtOpen(*mSession, true);
         const bool readOnly = args.has(2) && args.flag(2);
+        // A hidden Word lists every file it opens among the user's recent ones, and shows it
+        // in a window of its own once the user is handed this Word, unless told otherwise.
+        const std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
+        if (!args.has(3) || args.flag(3))
+            control::log(L"! " + name +
+                         L" opened without AddToRecentFiles False: Word lists it "
+                         L"among the user's recent files");
+        if (!args.has(11) || args.flag(11))
+            control::log(L"! " + name +
+                         L" opened without Visible False: Word shows it in a "
+                         L"window of its own");
         // Word hands back a document that is open already rather than opening it twice.
         for (const DocPtr& doc : mSession->documents)
             if (sameName(doc->path.c_str(), path.c_str()))
                 return doc;
         DocPtr doc = DocModel::open(path, readOnly);
         mSession->documents.push_back(doc);
+        userActsAtOpen(*mSession, false);
         return doc;
-    }
-
-    // The user started Word while this hidden one ran, was handed it, and opened a letter.
-    void openUsersDocument() {
-        auto doc = std::make_shared<DocModel>();
-        doc->path = L"C:\\Users\\Public\\Documents\\Letter to the club.docx";
-        doc->stories[MainText] = std::make_shared<Story>(MainText, L"Dear members,\r");
-        mSession->documents.insert(mSession->documents.begin(), doc);
-        gUserDocument = doc;
-        CreateWindowExW(0, L"STATIC", L"Letter to the club.docx - Word",
-                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 300, nullptr, nullptr,
-                        nullptr, nullptr);
-        control::log(L"* the user opened " + doc->name());
     }
 
     DocPtr item(Args& args) {
@@ -141,7 +136,9 @@ private:
         Quit,
         Visible,
         AutomationSecurity,
-        Normal
+        Normal,
+        UserControl,
+        FileValidation
     };
     static const std::vector<Member>& members() {
         static const std::vector<Member> table = {
@@ -152,7 +149,9 @@ private:
             {Quit, L"Quit", Call, 0, QuitParams},
             {Visible, L"Visible", Get | Put},
             {AutomationSecurity, L"AutomationSecurity", Get | Put},
-            {Normal, L"NormalTemplate", Get}};
+            {Normal, L"NormalTemplate", Get},
+            {UserControl, L"UserControl", Get},
+            {FileValidation, L"FileValidation", Get | Put}};
         return table;
     }
 
@@ -187,6 +186,14 @@ private:
             return;
         case Normal:
             return setObject(result, new NormalTemplate(mSession));
+        case UserControl:
+            return setBool(result, session.userControl || session.visible);
+        case FileValidation:
+            if (access == Get)
+                return setLong(result, session.fileValidation);
+            checkRange(args.number(args.value()), 0, 1);
+            session.fileValidation = args.number(args.value());
+            return;
         }
     }
 
@@ -220,6 +227,8 @@ std::shared_ptr<DocModel> Session::active() const {
 void closeDocument(Session& session, DocModel& doc, long saveChanges) {
     if (doc.closed)
         return;
+    if (doc.users)
+        control::log(L"! " + doc.name() + L" closed by the client: a document of the user's");
     if (doc.dirty && saveChanges == -1) {
         if (doc.readOnly)
             throw WordError{5155, L"This file is read-only.\r(" + doc.path + L")"};
@@ -245,10 +254,6 @@ std::wstring fullPath(const std::wstring& path) {
 IDispatch* newApplication(SessionPtr session) {
     session->normalSaved = !control::strict().normalChanged;
     return new Application(std::move(session));
-}
-
-bool userHoldsWord() {
-    return gUserDocument && !gUserDocument->closed;
 }
 
 } // namespace standin

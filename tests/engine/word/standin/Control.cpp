@@ -67,6 +67,11 @@ bool parseRule(const std::wstring& verb, std::wistringstream& rest) {
         gStartDelay = static_cast<DWORD>(std::wcstoul(target.c_str(), nullptr, 10));
         return true;
     }
+    if (verb == L"first-run-dialog") {
+        gStrict.firstRunDialog = true;
+        gStrict.firstRunRejects = target == L"reject";
+        return target.empty() || gStrict.firstRunRejects;
+    }
     if (verb == L"busy") {
         gStrict.busyCalls = std::wcstol(target.c_str(), nullptr, 10);
         return gStrict.busyCalls > 0;
@@ -75,11 +80,19 @@ bool parseRule(const std::wstring& verb, std::wistringstream& rest) {
                               {L"strict-saveas", &gStrict.saveFormat},
                               {L"strict-shapes", &gStrict.lineFrames},
                               {L"normal-template-changed", &gStrict.normalChanged},
-                              {L"user-document", &gStrict.userDocument}}) {
+                              {L"user-document", &gStrict.userDocument},
+                              {L"user-document-after", &gStrict.userDocumentAfter},
+                              {L"user-start-screen", &gStrict.userStartScreen},
+                              {L"user-dialog", &gStrict.userDialog}}) {
         if (verb == name) {
             *flag = true;
             return true;
         }
+    }
+    if (verb == L"late" && dot != std::wstring::npos) {
+        const DWORD ms = static_cast<DWORD>(std::wcstoul(description.c_str(), nullptr, 10));
+        gRules.push_back({target.substr(0, dot), target.substr(dot + 1), {false, L"", ms}});
+        return ms > 0;
     }
     if (verb == L"fail-quit") {
         description = target.empty() ? L"" : target + L" " + description;

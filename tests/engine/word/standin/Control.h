@@ -14,6 +14,8 @@ namespace standin::control {
 struct Fault {
     bool hang = false;
     std::wstring description;
+    /// "late": the member answers, but only after this many milliseconds.
+    DWORD lateMs = 0;
 };
 
 /// Where Word is stricter than the stand-in is by default, each switched on by its own line.
@@ -35,6 +37,20 @@ struct Strict {
     /// "user-document": the user opens a document of their own in this Word (handed the
     /// hidden instance) before the client's first Open; its window shows.
     bool userDocument = false;
+    /// "user-document-after": the user opens a letter in this Word right after the client's
+    /// first Open, so that it becomes the active document.
+    bool userDocumentAfter = false;
+    /// "user-start-screen": at the client's first Open the user is handed this Word and sees
+    /// its start screen: Visible and UserControl True, a document window, no document.
+    bool userStartScreen = false;
+    /// "user-dialog": as "user-document", and the user then sits in a dialog of theirs (Save
+    /// As): every call after the client's first Open is rejected as busy.
+    bool userDialog = false;
+    /// "first-run-dialog [reject]": a hidden Word stopped at a question of its own (first
+    /// start, sign-in, activation, safe mode): a visible dialog window, and every call hangs,
+    /// or with "reject" is rejected as busy.
+    bool firstRunDialog = false;
+    bool firstRunRejects = false;
 };
 
 /// Reads the control file and records this process's id. Called once, at start.

@@ -171,7 +171,17 @@ HRESULT DispatchObject::dispatch(const Member& member, Access access, const DISP
                                  std::wstring& outcome) {
     wchar_t code[16];
     try {
-        if (const control::Fault* fault = control::faultFor(mName, member.name)) {
+        // Word takes no call while a question of its own waits for an answer.
+        if (control::strict().firstRunDialog && !control::strict().firstRunRejects) {
+            control::log(std::wstring(mName) + L"." + member.name + L" -> hang (a dialog is up)");
+            control::hangForever();
+        }
+        const control::Fault* fault = control::faultFor(mName, member.name);
+        if (fault && fault->lateMs > 0) {
+            Sleep(fault->lateMs);
+            fault = nullptr;
+        }
+        if (fault) {
             if (fault->hang) {
                 control::log(std::wstring(mName) + L"." + member.name + L" -> hang");
                 control::hangForever();

@@ -138,7 +138,8 @@ private:
         SaveAs2,
         Close,
         BuiltInDocumentProperties,
-        ExportAsFixedFormat
+        ExportAsFixedFormat,
+        HasVBProject
     };
     static const std::vector<Member>& members() {
         static const std::vector<Member> table = {
@@ -151,7 +152,8 @@ private:
             {SaveAs2, L"SaveAs2", Call, 0, SaveAs2Params},
             {Close, L"Close", Call, 0, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
             {BuiltInDocumentProperties, L"BuiltInDocumentProperties", Get, 0, {L"Index"}},
-            {ExportAsFixedFormat, L"ExportAsFixedFormat", Call, 2, ExportParams}};
+            {ExportAsFixedFormat, L"ExportAsFixedFormat", Call, 2, ExportParams},
+            {HasVBProject, L"HasVBProject", Get}};
         return table;
     }
 
@@ -185,6 +187,8 @@ private:
                                                  : new DocumentProperties(mDoc));
         case ExportAsFixedFormat:
             return exportFixed(args);
+        case HasVBProject:
+            return setBool(result, mDoc->vbaProject);
         }
     }
 
@@ -211,6 +215,13 @@ private:
             if (other != mDoc && sameName(target.c_str(), other->path.c_str()))
                 throw WordError{5153, L"Word cannot give a document the same name as an open "
                                       L"document."};
+        // Word asks before it leaves a macro project out of a format that cannot hold it; the
+        // project stays with the document it has open until that is closed.
+        if (mDoc->vbaProject && DocModel::macroFree(format) && mSession->displayAlerts != 0)
+            control::log(L"! " + mDoc->name() +
+                         L" saved without its macro project: Word asks "
+                         L"first here (DisplayAlerts " +
+                         std::to_wstring(mSession->displayAlerts) + L")");
         if (samePath)
             mDoc->lock.reset();
         try {

@@ -126,8 +126,13 @@ public:
 
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO call) override {
         // Only the object model's calls: references and activation go through as in Word.
-        if (!gCreated || mRejected >= control::strict().busyCalls || !call ||
-            call->iid != IID_IDispatch)
+        if (!gCreated || !call || call->iid != IID_IDispatch)
+            return SERVERCALL_ISHANDLED;
+        if (userDialogUp() || control::strict().firstRunRejects) {
+            control::log(L"* busy: a dialog is up, call rejected");
+            return SERVERCALL_REJECTED;
+        }
+        if (mRejected >= control::strict().busyCalls)
             return SERVERCALL_ISHANDLED;
         ++mRejected;
         control::log(L"* busy: call " + std::to_wstring(mRejected) + L" rejected");
@@ -217,7 +222,10 @@ int serve(HINSTANCE instance, const std::string& commandLine) {
     gWindow = makeWindow(instance);
     DispatchObject::setLastReleaseHandler([] { PostMessageW(gWindow, CheckExitMessage, 0, 0); });
     Sleep(control::startDelay());
-    if (control::strict().busyCalls > 0)
+    if (control::strict().firstRunDialog)
+        showFirstRunDialog();
+    if (control::strict().busyCalls > 0 || control::strict().userDialog ||
+        control::strict().firstRunRejects)
         CoRegisterMessageFilter(&gBusyFilter, nullptr);
     // One process per creation, as Word's Application object has it.
     DWORD cookie = 0;

@@ -1,5 +1,6 @@
 #include "Model.h"
 
+#include "Control.h"
 #include "Dispatch.h"
 #include "Json.h"
 
@@ -14,6 +15,9 @@ namespace {
 // The first bytes of every saved document, so that Open tells them from Word files.
 const char SavedMagic[] = "{\"format\":\"brindlecast-word-standin\"";
 const char CompoundFileMagic[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+// The name of the storage a Word 97-2003 file keeps its macro project in, as the compound
+// file's directory spells it (UTF-16, little-endian).
+const std::string MacrosStorage("M\0a\0c\0r\0o\0s\0", 12);
 // WdSaveFormat's wdFormatTemplate.
 constexpr long TemplateFormat = 1;
 
@@ -59,6 +63,7 @@ std::shared_ptr<DocModel> loadSaved(const std::string& bytes) {
     const Json saved = parseJson(bytes);
     auto doc = std::make_shared<DocModel>();
     doc->fileFormat = static_cast<long>(saved[L"fileFormat"].number);
+    doc->vbaProject = saved[L"vbaProject"].boolean;
     for (const auto& [name, value] : saved[L"properties"].members)
         doc->properties[name] = value.string;
     for (const Json& story : saved[L"stories"].items) {
@@ -187,6 +192,8 @@ std::shared_ptr<DocModel> DocModel::open(const std::wstring& path, bool readOnly
             doc = loadSaved(bytes.substr(saved, bytes.find("]}\n", saved) + 3 - saved));
         else if (bytes.starts_with(std::string(CompoundFileMagic, 8)))
             doc = builtIn();
+        if (doc && bytes.find(SavedMagic) == std::string::npos)
+            doc->vbaProject = bytes.find(MacrosStorage) != std::string::npos;
         // Word tells a template by its contents; the stand-in, which has none, by its name.
         const size_t dot = path.find_last_of(L'.');
         const std::wstring extension = dot == std::wstring::npos ? L"" : path.substr(dot);
@@ -215,6 +222,8 @@ void DocModel::save(const std::wstring& target, long fileFormat,
                ",\"docStructureTags\":" + flag(exported->structureTags) +
                ",\"bitmapMissingFonts\":" + flag(exported->bitmapMissingFonts) +
                ",\"optimizeFor\":" + std::to_string(exported->optimizeFor) + "},\n";
+    // A macro project goes only into a format that can hold one, and never into a PDF.
+    out += "\"vbaProject\":" + flag(vbaProject && !exported && !macroFree(fileFormat)) + ",\n";
     out += "\"properties\":{";
     for (const auto& [name, value] : properties)
         if (!exported || exported->docProps)
@@ -239,6 +248,21 @@ void DocModel::save(const std::wstring& target, long fileFormat,
                               L"you want to save the file on is not full, write-protected, or "
                               L"damaged.\r(" +
                                   target + L")"};
+}
+
+bool DocModel::macroFree(long fileFormat) {
+    // .docx, .dotx, Word's default (.docx), PDF and Strict Open XML.
+    for (long format : {12L, 14L, 16L, 17L, 24L})
+        if (fileFormat == format)
+            return true;
+    return false;
+}
+
+void DocModel::edit(Story& story, long position, long length, const std::wstring& with) {
+    if (users)
+        control::log(L"! " + name() + L" changed by the client: a document of the user's");
+    story.replace(position, length, with);
+    dirty = true;
 }
 
 std::vector<std::shared_ptr<Story>> DocModel::storyRanges() const {

@@ -60,6 +60,12 @@ struct DocModel {
     bool readOnly = false;
     bool closed = false;
     bool dirty = false;
+    /// A document the user opened in this Word: the client must never write into it or close
+    /// it.
+    bool users = false;
+    /// It holds a macro project (HasVBProject): a Word 97-2003 file with a "Macros" storage,
+    /// or a saved document that kept one.
+    bool vbaProject = false;
     /// The FileFormat it was last saved with (0 when SaveAs got none).
     long fileFormat = 0;
     /// The main text and the headers and footers, by story type.
@@ -79,6 +85,8 @@ struct DocModel {
     /// records its options, and carries the properties only when asked to.
     void save(const std::wstring& path, long fileFormat,
               const ExportOptions* exported = nullptr) const;
+    /// True for the formats that cannot hold a macro project: Word leaves it out of the file.
+    static bool macroFree(long fileFormat);
 
     /// Every story once, in Word's story-type order; the text-frame story is the first text
     /// box's text.
@@ -87,10 +95,8 @@ struct DocModel {
     std::wstring name() const;
     /// Holds `file` open as Word does while the document is open; releases the file before.
     void hold(const std::wstring& file);
-    void edit(Story& story, long position, long length, const std::wstring& with) {
-        story.replace(position, length, with);
-        dirty = true;
-    }
+    /// Every change of a story; one of a document of the user's is logged as a finding.
+    void edit(Story& story, long position, long length, const std::wstring& with);
 };
 
 } // namespace standin

@@ -22,6 +22,10 @@ struct Session {
     /// WdAlertLevel: -1 all (Word's start value), 0 none.
     long displayAlerts = -1;
     bool visible = false;
+    /// True once the user has taken this Word over (Word answers True whenever it is visible).
+    bool userControl = false;
+    /// MsoFileValidationMode: 0 validate files before opening them (Word's start value), 1 skip.
+    long fileValidation = 0;
     /// Normal.dotm has no unsaved changes.
     bool normalSaved = true;
     /// MsoAutomationSecurity: 1 macros enabled (what Word starts with under automation), 2 as the
@@ -68,8 +72,16 @@ std::wstring fullPath(const std::wstring& path);
 
 /// Provided by the server's main: Quit was called, end once the objects are released.
 void quitRequested();
-/// True while a document of the user's is open in this Word: the server then stays when its
-/// client lets go, as Word stays for the user.
+
+/// What the user does in this Word (the user-* switches) at the client's first Open: `before`
+/// it is opened, and after it.
+void userActsAtOpen(Session& session, bool before);
+/// True while the user has this Word (a document of theirs open, its start screen shown): the
+/// server then stays when its client lets go, as Word stays for the user.
 bool userHoldsWord();
+/// True while a dialog of the user's is up: Word rejects every call meanwhile.
+bool userDialogUp();
+/// Shows the question a hidden Word stops at (first start, sign-in, activation, safe mode).
+void showFirstRunDialog();
 
 } // namespace standin

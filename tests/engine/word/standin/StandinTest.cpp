@@ -171,6 +171,75 @@ void testLog(const std::wstring& folder, DWORD pid) {
     CHECK(contains(log, L"Find.Execute call BSTR:\"[NLTitle]\" ERROR:PARAMNOTFOUND "));
 }
 
+// The classes of the visible windows process `pid` shows.
+std::wstring windowClasses(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        std::wstring classes;
+    } search{pid, L""};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& search = *reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = L"";
+            if (owner == search.pid && IsWindowVisible(window) && GetClassNameW(window, name, 64))
+                search.classes += std::wstring(name) + L" ";
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.classes;
+}
+
+// The user's side of a Word handed to them, a template's macro project, and a late answer.
+void testUser(const Object& word, const std::wstring& folder, DWORD pid) {
+    const std::wstring path = folder + L"\\macros.dot";
+    writeText(path, std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
+                        std::string("M\0a\0c\0r\0o\0s\0", 12));
+    const Object doc = word.get(L"Documents")
+                           .object()
+                           .call(L"Open", {{Var::text(path)},
+                                           {Var::flag(false), L"AddToRecentFiles"},
+                                           {Var::flag(false), L"Visible"}})
+                           .object();
+    CHECK(word.get(L"Visible").number() != 0 && word.get(L"UserControl").number() != 0);
+    CHECK(contains(windowClasses(pid), L"OpusApp "));
+    // The user's letter, opened after the client's document, is the active one now.
+    const Object active = word.get(L"ActiveDocument").object();
+    CHECK(active.get(L"Name").text() == L"Letter to the club.docx");
+    CHECK(active.call(L"Range").object().put(L"Text", Var::text(L"Filled in")).hr == S_OK);
+
+    const DWORD before = GetTickCount();
+    CHECK(doc.get(L"HasVBProject").number() != 0);
+    CHECK(GetTickCount() - before >= 400);
+    CHECK(word.put(L"DisplayAlerts", Var::i4(0)).hr == S_OK);
+    CHECK(doc.call(L"SaveAs2", {{Var::text(folder + L"\\free.docx")}, {Var::i4(12)}}).hr == S_OK);
+    CHECK(contains(readText(folder + L"\\free.docx"), L"\"vbaProject\":false"));
+    // Word keeps the project of the document it has open.
+    CHECK(doc.get(L"HasVBProject").number() != 0);
+    CHECK(doc.call(L"SaveAs", {{Var::text(folder + L"\\kept.doc")}}).hr == S_OK);
+    CHECK(contains(readText(folder + L"\\kept.doc"), L"\"vbaProject\":true"));
+    CHECK(word.call(L"Quit").hr == S_OK);
+
+    const std::wstring log = readText(folder + L"\\calls.log");
+    const std::wstring me = std::to_wstring(pid) + L" ";
+    CHECK(!contains(log, me + L"! macros.dot opened without"));
+    CHECK(contains(log, me + L"! Letter to the club.docx changed by the client"));
+    CHECK(contains(log, me + L"! Letter to the club.docx closed by the client"));
+}
+
+// A hidden Word stopped at a question of its own: a dialog shows, and calls are turned away.
+void testFirstRunDialog(const std::wstring& folder) {
+    writeText(folder + L"\\control.txt", "first-run-dialog reject\n");
+    Object word;
+    CHECK(startWord(word) == S_OK);
+    if (!word)
+        return;
+    const DWORD pid = lastServer(folder);
+    CHECK(contains(windowClasses(pid), L"#32770 ") && !contains(windowClasses(pid), L"OpusApp"));
+    CHECK(word.get(L"Visible").hr == RPC_E_CALL_REJECTED);
+}
+
 bool processEnds(DWORD pid, DWORD ms) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process)
@@ -205,6 +274,16 @@ int main() {
     }
     CHECK(pid != 0 && processEnds(pid, 5000));
     testLog(folder, pid);
+
+    writeText(folder + L"\\control.txt",
+              "user-start-screen\nuser-document-after\nlate Document.HasVBProject 400\n");
+    {
+        Object word;
+        CHECK(startWord(word) == S_OK);
+        if (word)
+            testUser(word, folder, lastServer(folder));
+    }
+    testFirstRunDialog(folder);
 
     writeText(folder + L"\\control.txt", "refuse-creation\n");
     {
