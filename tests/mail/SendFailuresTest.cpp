@@ -176,20 +176,31 @@ TEST_F(SendFailuresTest, APasswordOthersMayReadOrAKeyringOutOfReachIsRefusedWith
 }
 
 TEST_F(SendFailuresTest, ADryRunWritesTheMessagesAndATestGoesToTheTesterAlone) {
-    writeAll(root("list.csv"), "Name,Mail,Card\nPerson 1,person1@example.org,card1.txt\n"
-                               "Person 2,person2@example.org,card2.txt\n");
+    // The choice of a list run: --where leaves out another club, and the same address again is
+    // left out as a duplicate.
+    writeAll(root("list.csv"), "Name,Mail,Card,Club\n"
+                               "Person 1,person1@example.org,card1.txt,Harbor\n"
+                               "Person 2,person2@example.org,card2.txt,harbor\n"
+                               "Person 3,person3@example.org,card3.txt,Hill\n"
+                               "Person One,PERSON1@example.org,card1.txt,Harbor\n");
+    writeAll(root("body.txt"), "Hello [Name] of [Club].\n");
     writeAll(root("card1.txt"), "one");
     writeAll(root("card2.txt"), "two");
     writeAll(root("leaflet.txt"), "for all");
-    const QStringList files{"--attach",        "odt",  "--also-attach", "leaflet.txt",
-                            "--attach-column", "Card", "--file-name",   "News for [Name]"};
+    const QStringList files{"--attach",        "odt",        "--also-attach", "leaflet.txt",
+                            "--attach-column", "Card",       "--file-name",   "News for [Name]",
+                            "--where",         "Club=Harbor"};
     const Outcome dry = run(send({}, files + QStringList{"--dry-run", "drafts"}));
     EXPECT_EQ(dry.code, 0) << dry.err.toStdString();
     EXPECT_TRUE(dry.out.contains("Wrote 2 of 2 messages to drafts")) << dry.out.toStdString();
+    EXPECT_TRUE(dry.out.contains("Left out: recipient 4 (line 5, \"Person One\") is recipient 1"))
+        << dry.out.toStdString();
     EXPECT_EQ(QDir(root("drafts")).entryList({"*.eml"}),
               (QStringList{"001-Person 1.eml", "002-Person 2.eml"}));
     const QJsonArray drafts = MailServer::Read(root("drafts"));
     ASSERT_EQ(drafts.size(), 2);
+    EXPECT_TRUE(
+        drafts[1].toObject().value("text").toString().contains("Hello Person 2 of harbor."));
     const QJsonArray attached = drafts[1].toObject().value("attachments").toArray();
     ASSERT_EQ(attached.size(), 3);
     EXPECT_EQ(attached[0].toObject().value("name").toString(), "News for Person 2.odt");
