@@ -5,6 +5,7 @@
 #include "SendRunner.h"
 #include "app/FileHelpers.h"
 #include "app/TerminationSignals.h"
+#include "engine/SaveFormats.h"
 #include "generate/ListFolders.h"
 
 namespace brindlecast::cli {
@@ -25,6 +26,16 @@ void RefuseMakeOnly(const SendOptions& options) {
         throw UsageError(QStringLiteral("send needs --recipients: the list to send to"));
 }
 
+// The user named the format with --attach; make's word for it, --format, would puzzle them.
+engine::SaveFormat AttachFormat(const QString& name) {
+    if (name.isEmpty())
+        return engine::SaveFormat::Pdf;
+    if (const auto named = engine::SaveFormatNamed(name))
+        return *named;
+    throw UsageError(
+        QStringLiteral("--attach %1: the formats are doc, docx, odt and pdf").arg(name));
+}
+
 } // namespace
 
 int RunSend(const SendOptions& given) {
@@ -32,9 +43,8 @@ int RunSend(const SendOptions& given) {
     RemoveDeadListFolders(TempFolder());
     try {
         RefuseMakeOnly(given);
-        SendOptions options = given;
-        if (options.make.format.isEmpty())
-            options.make.format = QStringLiteral("pdf");
+        const engine::SaveFormat format = AttachFormat(given.make.format);
+        const SendOptions& options = given;
         std::optional<TemplateSource> read;
         std::optional<NewsletterValues> typed;
         {
@@ -44,7 +54,7 @@ int RunSend(const SendOptions& given) {
                                !options.make.templateFile.isEmpty());
         }
         ListJob job = StartListJob(options.make, *typed, *read);
-        job.format = FormatOf(options.make, {});
+        job.format = format;
         NameListFiles(job, options.make);
         mail::MailSettings settings = mail::StoredMailSettings();
         MailPlan plan = ReadMailPlan(options, settings, job);
