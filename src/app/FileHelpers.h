@@ -44,6 +44,16 @@ QString TempFolder();
 /// with a readable description when the file cannot be written completely.
 void WriteFreshFile(const QString& path, const QByteArray& bytes);
 
+/// Adds `bytes` at the end of the file at `path`, which is made when missing (readable by its
+/// owner only, never through a link), and returns once they are on the disk, so that what was
+/// written outlives a crash or a power cut. Throws std::runtime_error with a readable description.
+void AppendDurably(const QString& path, const QByteArray& bytes);
+
+/// True when users other than the file's owner may read the file at `path`, so that it is no
+/// place for a secret: its group or others on POSIX systems; Everyone, Users or Authenticated
+/// Users on Windows. A file that cannot be looked at counts as readable.
+bool OthersMayRead(const QString& path);
+
 /// Which file is at a path, whatever path leads to it: the device and inode on POSIX systems,
 /// the volume and file index on Windows.
 struct FileId {

@@ -3,6 +3,7 @@
 #include "CheckTemplateCommand.h"
 #include "MakeCommand.h"
 #include "MakeValues.h"
+#include "SendArguments.h"
 #include "app/ProgramEnd.h"
 #include "app/Terminal.h"
 #include "app/TerminationSignals.h"
@@ -32,7 +33,16 @@ const char* const Description =
     "\n"
     "lists the placeholders a template holds and where, the fields it leaves out, its IF\n"
     "blocks, and its bracketed words that are no placeholder; with a list, what the list fills,\n"
-    "what stays empty for whom, and the columns nothing uses.\n"
+    "what stays empty for whom, and the columns nothing uses. The command\n"
+    "\n"
+    "  brindlecast send --recipients LIST --subject TEXT --body FILE [options]\n"
+    "\n"
+    "makes each recipient's newsletter as make does (a PDF unless --attach says otherwise) and\n"
+    "mails it to them through your mail server, 20 a minute unless --rate says otherwise:\n"
+    "--smtp, --user and --from are kept for the next run, the password in the system keyring\n"
+    "(asked for once on a terminal). Try it first with\n"
+    "--test-to YOUR-ADDRESS or --dry-run FOLDER. A journal beside the list (LIST.sent.txt)\n"
+    "records every message the server took: the same command again sends only the rest.\n"
     "\n"
     "In a template of your own, every column of the list is a field too ([Salutation] takes\n"
     "the Salutation column), and so is any NAME given with --set or --values. Text between\n"
@@ -49,6 +59,9 @@ const char* const Epilogue =
     "     a workbook list has no reader (LibreOffice Calc; Excel on Windows)\n"
     "check-template: 0 usable as it is, 1 usable with findings, 2 not a document or\n"
     "unreadable, 3 no document engine.\n"
+    "send: 0 every message sent (now or earlier), 1 some refused, without an address, not\n"
+    "made, left for later or stopped (the summary names them), 2 wrong options or a server that\n"
+    "cannot be used (nothing was sent), 3 no document engine.\n"
     "\n"
     "Examples:\n"
     "  brindlecast make --look Elegant --set NLTitle='Harbor News' --output news.pdf\n"
@@ -60,7 +73,12 @@ const char* const Epilogue =
     "  brindlecast make --template letter.odt --recipients members.csv --output letters/ \\\n"
     "      --file-name '[Last], [First]' --where Country=Norway --rows 1-50\n"
     "  brindlecast check-template letterhead.docx\n"
-    "  brindlecast check-template letter.odt --recipients members.csv\n";
+    "  brindlecast check-template letter.odt --recipients members.csv\n"
+    "  brindlecast send --recipients members.csv --subject 'Harbor News for [First]' \\\n"
+    "      --body letter.txt --from 'Harbor Club <news@example.org>' \\\n"
+    "      --smtp smtp://mail.example.org:587 --user news@example.org --test-to me@example.org\n"
+    "  brindlecast send --recipients members.csv --subject 'Harbor News for [First]' \\\n"
+    "      --body letter.txt --rate 10\n";
 
 struct Options {
     QCommandLineOption help{{"h", "help"}, "Shows this help and exits."};
@@ -164,19 +182,24 @@ int Run(int argc, char* argv[]) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addPositionalArgument(QStringLiteral("make"), QStringLiteral("Makes newsletters."),
                                  QStringLiteral("[make]"));
+    parser.addPositionalArgument(QStringLiteral("send"),
+                                 QStringLiteral("Mails each recipient their newsletter."),
+                                 QStringLiteral("[send]"));
     parser.addPositionalArgument(QStringLiteral("check-template"),
                                  QStringLiteral("Checks a template of your own."),
                                  QStringLiteral("[check-template FILE]"));
     const Options options;
     options.addTo(parser);
+    const SendArguments sending;
+    sending.addTo(parser);
     if (!parser.parse(QCoreApplication::arguments()))
         return usage(parser.errorText());
     if (parser.isSet(options.help)) {
         // The parser names the program by the path it was started with.
         QString help = parser.helpText();
         help.replace(0, help.indexOf(QLatin1Char('\n')),
-                     QStringLiteral("Usage: brindlecast [make [options] | check-template FILE "
-                                    "[options]]"));
+                     QStringLiteral("Usage: brindlecast [make [options] | send [options] | "
+                                    "check-template FILE [options]]"));
         std::printf("%s\nFields for --set: %s.\n%s", qPrintable(help), qPrintable(SettableNames()),
                     Epilogue);
         return AllMade;
@@ -203,9 +226,14 @@ int Run(int argc, char* argv[]) {
         check.where = parser.values(options.where);
         return RunCheckTemplate(check);
     }
-    if (words != QStringList{QStringLiteral("make")})
-        return usage(words.isEmpty() ? QStringLiteral("options go with a command: make")
+    const bool send = words == QStringList{QStringLiteral("send")};
+    if (words != QStringList{QStringLiteral("make")} && !send)
+        return usage(words.isEmpty() ? QStringLiteral("options go with a command: make or send")
                                      : QStringLiteral("unknown command: %1").arg(words.join(' ')));
+    if (const QString option = sending.firstGiven(parser); !send && !option.isEmpty())
+        return usage(QStringLiteral("%1 goes with send").arg(option));
+    if (send && parser.isSet(options.format))
+        return usage(QStringLiteral("--format goes with make; send takes --attach"));
     MakeOptions make;
     make.look = parser.value(options.look);
     make.templateFile = parser.value(options.templateFile);
@@ -224,6 +252,8 @@ int Run(int argc, char* argv[]) {
     make.rows = parser.value(options.rows);
     make.where = parser.values(options.where);
     make.keepDuplicates = parser.isSet(options.keepDuplicates);
+    if (send)
+        return RunSend(sending.read(parser, make));
     return RunMake(make);
 }
 

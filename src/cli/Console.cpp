@@ -22,7 +22,8 @@ QByteArray printable(const QString& text) {
 } // namespace
 
 Console::Console(bool quiet)
-    : mChatty(!quiet && StandardErrorIsTerminal()) {}
+    : mQuiet(quiet)
+    , mChatty(!quiet && StandardErrorIsTerminal()) {}
 
 void Console::error(const QString& text) {
     endProgress();
@@ -42,7 +43,16 @@ void Console::summary(const QString& text) {
     std::fflush(stdout);
 }
 
-void Console::progress(int done, int total, std::chrono::steady_clock::duration elapsed) {
+void Console::note(const QString& text) {
+    if (mQuiet)
+        return;
+    endProgress();
+    std::fprintf(stdout, "%s\n", printable(text).constData());
+    std::fflush(stdout);
+}
+
+void Console::progress(int done, int total, std::chrono::steady_clock::duration elapsed,
+                       const char* what) {
     if (!mChatty)
         return;
     const double seconds = std::chrono::duration<double>(elapsed).count();
@@ -55,7 +65,7 @@ void Console::progress(int done, int total, std::chrono::steady_clock::duration 
                    .arg(remaining % 60, 2, 10, QLatin1Char('0'));
     }
     // "\r" and "erase to the end of the line" keep the progress on one line of the terminal.
-    std::fprintf(stderr, "\r%d/%d newsletters, %.1f per second, %s left\x1b[K", done, total, rate,
+    std::fprintf(stderr, "\r%d/%d %s, %.1f per second, %s left\x1b[K", done, total, what, rate,
                  qPrintable(left));
     std::fflush(stderr);
     mProgressShown = true;

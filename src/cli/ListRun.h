@@ -16,6 +16,16 @@ namespace brindlecast::cli {
 class Console;
 struct EngineSlot;
 
+/// What a list run made, for a caller that sums up the run itself (sending the files by mail).
+struct ListOutcome {
+    /// The recipients (0-based) whose file was made, in list order.
+    std::vector<int> made;
+    /// Those whose file could not be made, and why.
+    std::vector<std::pair<int, QString>> failed;
+    /// Why the run stopped before the others, when it did (a full disk); they were not made.
+    QString halted;
+};
+
 /// One newsletter per recipient of a list.
 struct ListJob {
     RecipientList list;
@@ -56,6 +66,8 @@ struct ListJob {
     int engines = 1;
     /// The user's template, which no output may replace.
     std::optional<FileId> templateFile;
+    /// When given, what was made goes here, and the run's own summary is only a remark.
+    ListOutcome* outcome = nullptr;
 };
 
 /// The file recipient `index` (0-based) of `job` goes to.

@@ -342,6 +342,8 @@ int ListRunner::finish(Clock::time_point start) {
         mConsole.error(
             QStringLiteral("the newsletters are made without a title: %1").arg(mTitleFailure));
     const int made = int(std::count(mMade.begin(), mMade.end(), 1));
+    if (mJob.outcome)
+        return handOver(made, start);
     int code = made == total() ? AllMade : SomeFailed;
     // A stopped run's pages are not the list: the file asked for is not made from them.
     const bool joined = mJob.combined.isEmpty() ||
@@ -383,6 +385,25 @@ int ListRunner::finish(Clock::time_point start) {
         summary += QStringLiteral("\nStopped before %1 recipients.").arg(left);
     mConsole.summary(summary);
     return code;
+}
+
+int ListRunner::handOver(int made, Clock::time_point start) {
+    ListOutcome& outcome = *mJob.outcome;
+    for (const int index : mTodo)
+        if (mMade[size_t(index)])
+            outcome.made.push_back(index);
+    std::sort(mFailures.begin(), mFailures.end(),
+              [](const Failure& a, const Failure& b) { return a.index < b.index; });
+    for (const Failure& failure : mFailures)
+        outcome.failed.emplace_back(failure.index, failure.reason);
+    if (mHalted)
+        outcome.halted = mHaltReason;
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    mConsole.remark(QStringLiteral("Made %1 of %2 newsletters in %3 s.")
+                        .arg(made)
+                        .arg(total())
+                        .arg(seconds, 0, 'f', 1));
+    return made == total() ? AllMade : SomeFailed;
 }
 
 QString RecipientOutput(const ListJob& job, int index) {

@@ -48,6 +48,8 @@ private:
     int total() const { return int(mTodo.size()); }
     int combine();
     int finish(Clock::time_point start);
+    /// Gives the caller what was made, for a summary of its own.
+    int handOver(int made, Clock::time_point start);
     QString summaryLine(int made, double seconds, bool joined) const;
     /// Who was left out or renamed, for the summary.
     QString leftOutAndRenamed() const;

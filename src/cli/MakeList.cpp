@@ -77,8 +77,10 @@ void choose(ListJob& job, const MakeOptions& options) {
     }
 }
 
+} // namespace
+
 // The names that cannot be filled refuse the pattern before anything is made.
-void nameFiles(ListJob& job, const MakeOptions& options) {
+void NameListFiles(ListJob& job, const MakeOptions& options) {
     if (options.fileName.isEmpty())
         return;
     const MergeValues sample = RecipientValues(job.base, job.list, job.chosen.front());
@@ -107,6 +109,8 @@ void nameFiles(ListJob& job, const MakeOptions& options) {
     for (size_t i = 0; i < job.chosen.size(); ++i)
         job.fileNames[size_t(job.chosen[i])] = names[i];
 }
+
+namespace {
 
 // What each column fills, for the remark before the run and the summary after it.
 void markColumnUses(ListJob& job) {
@@ -198,7 +202,7 @@ std::optional<int> prepareOutputs(ListJob& job, const MakeOptions& options,
         throw UsageError(
             QStringLiteral("--output %1 is a file; with --recipients it names a folder")
                 .arg(job.folder));
-    nameFiles(job, options);
+    NameListFiles(job, options);
     if (!QDir().mkpath(job.folder))
         throw UsageError(QStringLiteral("the folder %1 cannot be made").arg(job.folder));
     if (sortOutExisting(job, options, console))
@@ -208,26 +212,15 @@ std::optional<int> prepareOutputs(ListJob& job, const MakeOptions& options,
 
 } // namespace
 
-int MakeList(const MakeOptions& options, const NewsletterValues& values,
-             const TemplateSource& source, Console& console) {
-    // Before the list is read: reading a workbook starts the engine.
-    if (options.output.isEmpty() == options.combined.isEmpty())
-        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
-                                        "one file each) or --combined (one PDF)"));
+ListJob StartListJob(const MakeOptions& options, const NewsletterValues& values,
+                     const TemplateSource& source, EngineSlot& first) {
     ListJob job;
-    // The engine that reads a workbook or a template of the user's own makes newsletters too.
-    EngineSlot first;
     try {
         job.list = ReadListFile(options.recipients, options.sheet, first);
     } catch (const RecipientListError& error) {
         throw UsageError(QStringLiteral("%1: %2; nothing was made")
                              .arg(options.recipients, QString::fromLocal8Bit(error.what())));
-    } catch (const ListEngineFailure& failure) {
-        console.error(
-            QStringLiteral("%1; nothing was made").arg(QString::fromLocal8Bit(failure.what())));
-        return failure.exitCode();
     }
-    bool started = job.list.format == RecipientFormat::Spreadsheet;
     RefuseOverlong(values, false);
     choose(job, options);
     job.values = values;
@@ -238,9 +231,14 @@ int MakeList(const MakeOptions& options, const NewsletterValues& values,
     job.templateName = options.templateFile;
     job.sharedFormat = source.kind;
     job.templateFile = source.file;
-    job.engines = enginesFor(int(job.chosen.size()));
-    if (const auto code = prepareOutputs(job, options, source, console))
-        return *code;
+    return job;
+}
+
+int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource& source,
+                  Console& console, EngineSlot& first) {
+    job.engines = enginesFor(int(job.chosen.size() - job.kept.size()));
+    // The engine that read a workbook makes newsletters too.
+    bool started = job.list.format == RecipientFormat::Spreadsheet;
     // A template of the user's own is read before the run: what it holds decides what is filled.
     if (!options.templateFile.isEmpty()) {
         if (const auto failed = StartEngine(first, QStringLiteral("nothing was made"), console))
@@ -257,6 +255,26 @@ int MakeList(const MakeOptions& options, const NewsletterValues& values,
                      : QStringLiteral("%1 of %2").arg(job.chosen.size()).arg(count))
             .arg(ListPlace(options.recipients, job.list), DescribeColumns(job.list.columns)));
     return RunList(job, console, started ? &first : nullptr);
+}
+
+int MakeList(const MakeOptions& options, const NewsletterValues& values,
+             const TemplateSource& source, Console& console) {
+    if (options.output.isEmpty() == options.combined.isEmpty())
+        throw UsageError(QStringLiteral("with --recipients, give either --output (a folder for "
+                                        "one file each) or --combined (one PDF)"));
+    // The engine that reads a workbook or a template of the user's own makes newsletters too.
+    EngineSlot first;
+    ListJob job;
+    try {
+        job = StartListJob(options, values, source, first);
+    } catch (const ListEngineFailure& failure) {
+        console.error(
+            QStringLiteral("%1; nothing was made").arg(QString::fromLocal8Bit(failure.what())));
+        return failure.exitCode();
+    }
+    if (const auto code = prepareOutputs(job, options, source, console))
+        return *code;
+    return MakeListFiles(job, options, source, console, first);
 }
 
 } // namespace brindlecast::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListRun.h"
 #include "MakeCommand.h"
 #include "MakeValues.h"
 #include "TemplateSource.h"
@@ -53,6 +54,24 @@ ValueLookup BlockValues(const TemplateReport* report, const MergeValues& values)
 /// is read by `engine`, which is then started. Throws RecipientListError, UsageError for
 /// --sheet with a text list, and ListEngineFailure where no engine reads the workbook.
 RecipientList ReadListFile(const QString& path, const QString& sheet, EngineSlot& engine);
+
+/// A list run's recipients, settled before anything is made: the list read, the recipients at
+/// --rows that meet every --where, each person once (unless --keep-duplicates), and the values
+/// they start from. A workbook is read by `first`, which is then started. Throws UsageError,
+/// and ListEngineFailure where no engine reads the workbook.
+ListJob StartListJob(const MakeOptions& options, const NewsletterValues& values,
+                     const TemplateSource& source, EngineSlot& first);
+
+/// Names each chosen recipient's file from --file-name, when given, made distinct; otherwise
+/// the files keep the list run's own names. Throws UsageError for a pattern with a name that is
+/// neither a field nor a column.
+void NameListFiles(ListJob& job, const MakeOptions& options);
+
+/// Makes the newsletters of `job` (its folder or combined file settled): a template of the
+/// user's own read first, then RunList; `first`, the slot StartListJob was given, makes
+/// newsletters too. Returns the exit code.
+int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource& source,
+                  Console& console, EngineSlot& first);
 
 /// One newsletter per recipient of --recipients. Returns the exit code; throws UsageError.
 int MakeList(const MakeOptions& options, const NewsletterValues& values,

@@ -62,7 +62,8 @@ program_dir=$profile/AppData/Local/Programs/Brindlecast
 shortcut=$profile/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Brindlecast.lnk
 for file in brindlecast.exe brindlecast-word.dll Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
   libstdc++-6.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll imageformats/qico.dll \
-  HAND-M.CUR x/o.cjs licenses/Qt/LGPL-3.0-only.txt uninstall.exe; do
+  libcurl.dll HAND-M.CUR x/o.cjs licenses/Qt/LGPL-3.0-only.txt licenses/curl/COPYING.txt \
+  uninstall.exe; do
   [ -f "$program_dir/$file" ] || fail "not installed: $file"
 done
 [ -f "$shortcut" ] || fail "no Start-menu entry"

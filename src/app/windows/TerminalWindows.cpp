@@ -1,10 +1,13 @@
 // The console on Windows. The program is a window program, so it gets no console of its own: the
 // command line writes to the console of whoever started it, unless its output is redirected.
+#include "app/EventPumps.h"
+#include "app/ProgramEnd.h"
 #include "app/Terminal.h"
 
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <string>
 #include <windows.h>
 
 namespace brindlecast {
@@ -51,6 +54,46 @@ void pointAtConsole(std::FILE* stream, int descriptor, DWORD which) {
 bool StandardErrorIsTerminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool StandardInputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+std::optional<QString> AskOnTerminal(const QString& prompt, bool hidden) {
+    std::fprintf(stderr, "%s", prompt.toLocal8Bit().constData());
+    std::fflush(stderr);
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD saved = 0;
+    if (!GetConsoleMode(input, &saved))
+        return std::nullopt;
+    if (hidden)
+        SetConsoleMode(input, saved & ~DWORD(ENABLE_ECHO_INPUT));
+    // The console's Ctrl+C ends the read with nothing; the program then sees itself ending.
+    std::wstring line;
+    bool ended = false;
+    for (;;) {
+        wchar_t c = 0;
+        DWORD read = 0;
+        const BOOL ok = ReadConsoleW(input, &c, 1, &read, nullptr);
+        ProcessTerminationRequests();
+        if (!ok || read == 0 || ProgramEnding()) {
+            ended = line.empty() || ProgramEnding();
+            break;
+        }
+        if (c == L'\n')
+            break;
+        if (c != L'\r')
+            line += c;
+    }
+    if (hidden) {
+        SetConsoleMode(input, saved);
+        std::fprintf(stderr, "\n");
+    }
+    if (ended)
+        return std::nullopt;
+    return QString::fromStdWString(line);
 }
 
 void AttachToCallersConsole() {
