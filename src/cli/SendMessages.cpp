@@ -13,8 +13,6 @@ namespace brindlecast::cli {
 
 namespace {
 
-constexpr qint64 MostAttachmentBytes = qint64(32) << 20;
-
 QByteArray ReadAttachment(const QString& path, const QString& what) {
     try {
         const InputFile input = ReadInputFile(path, MostAttachmentBytes);

@@ -17,7 +17,6 @@ namespace brindlecast::cli {
 namespace {
 
 constexpr qint64 MostBodyBytes = qint64(1) << 20;
-constexpr qint64 MostAttachmentBytes = qint64(32) << 20;
 
 QByteArray ReadFileFor(const QString& option, const QString& path, qint64 limit) {
     try {

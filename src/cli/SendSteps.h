@@ -23,6 +23,9 @@ class Console;
 /// the large providers publish for one mailbox (30), so that a run stays within it with room
 /// for the sender's own mail.
 inline constexpr int DefaultRate = 20;
+/// The largest file a message carries, the newsletter or another: more than most mail servers
+/// take in one message already.
+inline constexpr qint64 MostAttachmentBytes = qint64(32) << 20;
 
 /// What the mail options ask for, read and checked before anything is made.
 struct MailPlan {
