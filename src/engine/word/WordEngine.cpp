@@ -25,6 +25,19 @@ namespace {
                           .toStdString());
 }
 
+// Starts the automation server of `clsid` under `watch`, which looks for the server's image as
+// the registry names it, or `fallback`; `application` is set on success only.
+HRESULT CreateWatched(ProcessWatch& watch, const CLSID& clsid, const QString& fallback,
+                      IDispatch** application) {
+    const QString image = ServerImageName(clsid);
+    watch.creating(image.isEmpty() ? fallback : image);
+    const HRESULT result = CreateLocalServer(
+        clsid, [&] { return watch.creationStopped(); }, application);
+    if (FAILED(result))
+        watch.creationFailed();
+    return result;
+}
+
 } // namespace
 
 struct WordEngine::State {
@@ -50,18 +63,11 @@ std::unique_ptr<Application> WordEngine::createApplication() {
     const std::wstring progId = state.options.progId.toStdWString();
     if (const HRESULT result = CLSIDFromProgID(progId.c_str(), &clsid); FAILED(result))
         cannotStart(state.options.progId, result);
-    QString image = ServerImageName(clsid);
-    if (image.isEmpty())
-        image = QStringLiteral("WINWORD.EXE");
-
-    state.watch.creating(image);
     IDispatch* application = nullptr;
-    const HRESULT result = CreateLocalServer(
-        clsid, [&] { return state.watch.creationStopped(); }, &application);
-    if (FAILED(result)) {
-        state.watch.creationFailed();
+    if (const HRESULT result =
+            CreateWatched(state.watch, clsid, QStringLiteral("WINWORD.EXE"), &application);
+        FAILED(result))
         cannotStart(state.options.progId, result);
-    }
     std::shared_ptr<ServerProcess> process = state.watch.created();
     {
         std::lock_guard lock(state.mutex);
@@ -95,19 +101,13 @@ std::unique_ptr<Spreadsheets> WordEngine::createSpreadsheets() {
             QStringLiteral("Excel is not installed for automation on this computer (\"%1\": %2)")
                 .arg(progId, SystemMessage(result))
                 .toStdString());
-    QString image = ServerImageName(clsid);
-    if (image.isEmpty())
-        image = QStringLiteral("EXCEL.EXE");
-    state.watch.creating(image);
     IDispatch* application = nullptr;
-    const HRESULT result = CreateLocalServer(
-        clsid, [&] { return state.watch.creationStopped(); }, &application);
-    if (FAILED(result)) {
-        state.watch.creationFailed();
+    if (const HRESULT result =
+            CreateWatched(state.watch, clsid, QStringLiteral("EXCEL.EXE"), &application);
+        FAILED(result))
         throw EngineError(QStringLiteral("Excel cannot be started through automation (\"%1\"): %2.")
                               .arg(progId, SystemMessage(result))
                               .toStdString());
-    }
     return std::make_unique<ExcelSpreadsheets>(Dispatch::adopt(application), state.watch.created());
 }
 
