@@ -19,8 +19,9 @@ bool StandardInputIsTerminal() {
 }
 
 std::optional<QString> AskOnTerminal(const QString& prompt, bool hidden) {
-    std::fprintf(stderr, "%s", prompt.toLocal8Bit().constData());
-    std::fflush(stderr);
+    // Silent before the question shows: what is typed the moment it appears is the answer, and
+    // flushing after the prompt would throw it away and leave the program waiting for a line
+    // the user has already typed.
     termios saved{};
     const bool quiet = hidden && ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (quiet) {
@@ -29,6 +30,8 @@ std::optional<QString> AskOnTerminal(const QString& prompt, bool hidden) {
         silent.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
     }
+    std::fprintf(stderr, "%s", prompt.toLocal8Bit().constData());
+    std::fflush(stderr);
     // Waited for in slices: Ctrl+C reaches the program through its event queue, and the echo
     // must be back on however the question ends.
     QByteArray line;
@@ -56,8 +59,9 @@ std::optional<QString> AskOnTerminal(const QString& prompt, bool hidden) {
             line += c;
         }
     }
+    // Nothing typed after the answer is dropped: it belongs to the next question.
     if (quiet)
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        ::tcsetattr(STDIN_FILENO, TCSADRAIN, &saved);
     if (ended)
         return std::nullopt;
     if (line.endsWith('\r'))
