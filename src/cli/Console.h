@@ -24,7 +24,7 @@ public:
     /// Rewrites one line on the terminal: done/total, newsletters (or `what`) per second, time
     /// left.
     virtual void progress(int done, int total, std::chrono::steady_clock::duration elapsed,
-                  const char* what = "newsletters");
+                          const char* what = "newsletters");
     /// Clears the progress line, if one is shown.
     virtual void endProgress();
 

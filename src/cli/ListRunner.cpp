@@ -178,8 +178,8 @@ void ListRunner::fillOne(EngineSlot& slot, int index) {
         slot.engine,
         {whole ? templatePath() : sharedPath(), whole ? FieldSpan{} : recipientFields(),
          [&](int field) { return DocumentValue(typed(field)); }, values.issueDate,
-         whole ? std::optional(DocumentValue(typed(TitleField))) : std::nullopt,
-         madePath(index), mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
+         whole ? std::optional(DocumentValue(typed(TitleField))) : std::nullopt, madePath(index),
+         mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
          [this](const QString& reason) {
              // Told once, after the run: the progress line belongs to the main thread.
              std::lock_guard lock(mMutex);
@@ -354,8 +354,8 @@ int ListRunner::finish(Clock::time_point start) {
         return handOver(made, start);
     int code = made == total() ? AllMade : SomeFailed;
     // A stopped run's pages are not the list: the file asked for is not made from them.
-    const bool joined = mJob.combined.isEmpty() ||
-                        (made > 0 && !stopped() && !mHalted && combine() == AllMade);
+    const bool joined =
+        mJob.combined.isEmpty() || (made > 0 && !stopped() && !mHalted && combine() == AllMade);
     if (!joined)
         code = SomeFailed;
     if (mHalted) {

@@ -260,8 +260,8 @@ int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource
 
 ListJob SettleListJob(const MakeOptions& options, EngineSlot& engine) {
     const TemplateSource source = TemplateFor(options);
-    const NewsletterValues values =
-        MakeValues(!options.noStored, options.sets, options.values, !options.templateFile.isEmpty());
+    const NewsletterValues values = MakeValues(!options.noStored, options.sets, options.values,
+                                               !options.templateFile.isEmpty());
     ListJob job = StartListJob(options, values, source, engine);
     if (!options.templateFile.isEmpty()) {
         engine.start();

@@ -45,7 +45,6 @@ int Column(const ListJob& job, const QString& option, const QString& name) {
                          .arg(option, name, DescribeColumns(job.list.columns)));
 }
 
-
 void RefuseUnknownNames(const QString& option, const QString& text, const ListJob& job,
                         const QString& list) {
     if (const QString trouble = mail::BlockTrouble(text); !trouble.isEmpty())

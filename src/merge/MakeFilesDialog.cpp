@@ -60,8 +60,8 @@ bool MakeFilesDialog::replace() const {
 }
 
 void MakeFilesDialog::chooseFolder() {
-    const QString chosen =
-        QFileDialog::getExistingDirectory(this, QStringLiteral("Folder for the Newsletters"), folder());
+    const QString chosen = QFileDialog::getExistingDirectory(
+        this, QStringLiteral("Folder for the Newsletters"), folder());
     if (!chosen.isEmpty())
         mFolder->setText(QDir::toNativeSeparators(chosen));
 }

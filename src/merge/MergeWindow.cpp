@@ -108,9 +108,8 @@ void MergeWindow::reload() {
 void MergeWindow::takeJob(std::shared_ptr<const cli::ListJob> job) {
     mJob = std::move(job);
     mModel->setList(mJob->list);
-    mModel->setMarks(MarkRecipients(mJob->list,
-                                    mJob->templateReport ? &*mJob->templateReport : nullptr,
-                                    mJob->base));
+    mModel->setMarks(MarkRecipients(
+        mJob->list, mJob->templateReport ? &*mJob->templateReport : nullptr, mJob->base));
     const bool workbook = !mJob->list.sheets.isEmpty();
     mSheets->blockSignals(true);
     mSheets->clear();

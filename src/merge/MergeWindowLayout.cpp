@@ -177,8 +177,8 @@ QWidget* MergeWindow::buildPreviewSide() {
     };
     stepButton(QStringLiteral("&First"), QStringLiteral("First ticked recipient (Alt+Home)"),
                Step::First);
-    stepButton(QStringLiteral("Pre&vious"),
-               QStringLiteral("Previous ticked recipient (Alt+Left)"), Step::Previous);
+    stepButton(QStringLiteral("Pre&vious"), QStringLiteral("Previous ticked recipient (Alt+Left)"),
+               Step::Previous);
     stepButton(QStringLiteral("Ne&xt"), QStringLiteral("Next ticked recipient (Alt+Right)"),
                Step::Next);
     stepButton(QStringLiteral("L&ast"), QStringLiteral("Last ticked recipient (Alt+End)"),
@@ -191,8 +191,7 @@ QWidget* MergeWindow::buildPreviewSide() {
     };
     zoomButton(QStringLiteral("Zoom Out"), QStringLiteral("Zoom out (Ctrl+-)"),
                &PreviewPane::zoomOut);
-    zoomButton(QStringLiteral("Zoom In"), QStringLiteral("Zoom in (Ctrl++)"),
-               &PreviewPane::zoomIn);
+    zoomButton(QStringLiteral("Zoom In"), QStringLiteral("Zoom in (Ctrl++)"), &PreviewPane::zoomIn);
     zoomButton(QStringLiteral("Fit"), QStringLiteral("Fit the page's width (Ctrl+0)"),
                &PreviewPane::fitWidth);
     layout->addLayout(steps);

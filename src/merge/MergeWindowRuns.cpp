@@ -56,9 +56,9 @@ void MergeWindow::makeFiles() {
 void MergeWindow::makeCombined() {
     if (!mCombined->isEnabled())
         return;
-    QString target = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Combined PDF"), suggestedFolder() + QStringLiteral(".pdf"),
-        QStringLiteral("PDF (*.pdf)"));
+    QString target = QFileDialog::getSaveFileName(this, QStringLiteral("Combined PDF"),
+                                                  suggestedFolder() + QStringLiteral(".pdf"),
+                                                  QStringLiteral("PDF (*.pdf)"));
     if (target.isEmpty())
         return;
     if (!target.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

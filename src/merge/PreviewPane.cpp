@@ -81,8 +81,8 @@ void PreviewPane::step(int direction) {
         return;
     // From a fitted width the steps go on from the nearest quarter.
     const double from = mZoom > 0 ? mZoom : std::round(shownFactor() * 4) / 4;
-    const double to = std::clamp(from + direction * double(ZoomIncrement), double(MinZoom),
-                                 double(MaxZoom));
+    const double to =
+        std::clamp(from + direction * double(ZoomIncrement), double(MinZoom), double(MaxZoom));
     if (to == mZoom)
         return;
     mZoom = to;

@@ -33,6 +33,18 @@ void RecipientTable::setMarks(std::vector<QString> marks) {
             {Qt::DisplayRole, Qt::ToolTipRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole});
 }
 
+void RecipientTable::setSent(const std::vector<int>& rows) {
+    const QString sent = QStringLiteral("sent this newsletter earlier");
+    std::vector<QString> marks = mMarks;
+    for (const int row : rows)
+        if (row >= 0 && row < rowCount() && !marks[size_t(row)].startsWith(sent))
+            marks[size_t(row)] = marks[size_t(row)].isEmpty()
+                                     ? sent
+                                     : QStringLiteral("%1; %2").arg(sent, marks[size_t(row)]);
+    setMarks(std::move(marks));
+    tickAll(rows, false);
+}
+
 QString RecipientTable::marks(int row) const {
     return row >= 0 && row < int(mMarks.size()) ? mMarks[size_t(row)] : QString();
 }

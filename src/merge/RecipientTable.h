@@ -31,6 +31,9 @@ public:
     /// unmarked), as MarkRecipients gives them once the template is read.
     void setMarks(std::vector<QString> marks);
     QString marks(int row) const;
+    /// Marks `rows` as having this newsletter already (the send journal says so) and unticks
+    /// them: a send would not send it to them again.
+    void setSent(const std::vector<int>& rows);
     /// The icon a marked row shows beside its number: the style's warning icon, given by the
     /// window that has a style.
     void setMarkIcon(const QIcon& icon);

@@ -75,11 +75,13 @@ RunDialog::RunDialog(const QString& title, const QString& folder, Run run, QWidg
             [this](int done, int total, const QString& left) {
                 mBar->setRange(0, total);
                 mBar->setValue(done);
-                mStatus->setText(QStringLiteral("%1 of %2 done, %3 left").arg(done).arg(total).arg(left));
+                mStatus->setText(
+                    QStringLiteral("%1 of %2 done, %3 left").arg(done).arg(total).arg(left));
             });
     mThread = QThread::create([this, run = std::move(run)] {
         const int code = run(mConsole, mStop);
-        QMetaObject::invokeMethod(this, [this, code] { finish(code); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, code] { finish(code); }, Qt::QueuedConnection);
     });
     mThread->start();
 }

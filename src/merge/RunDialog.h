@@ -49,11 +49,12 @@ public:
     /// Everything the run said, line by line.
     QString account() const;
 
+    /// Cancel: the newsletters in hand are finished, nothing else is started; once the run
+    /// has ended, closes the dialog.
+    void reject() override;
+
 signals:
     void ended(int exitCode);
-
-protected:
-    void reject() override;
 
 private:
     void finish(int code);

@@ -102,8 +102,8 @@ SendDialog::SendDialog(int recipients, QWidget* parent)
     row(QStringLiteral("Also &trust:"), mCaFile, Kept(QStringLiteral("CaFile")));
 
     auto* buttons = new QDialogButtonBox(this);
-    auto* test = buttons->addButton(QStringLiteral("Send a T&est to Me"),
-                                    QDialogButtonBox::ActionRole);
+    auto* test =
+        buttons->addButton(QStringLiteral("Send a T&est to Me"), QDialogButtonBox::ActionRole);
     auto* send = buttons->addButton(QStringLiteral("Se&nd to %1").arg(recipients),
                                     QDialogButtonBox::AcceptRole);
     buttons->addButton(QDialogButtonBox::Cancel);

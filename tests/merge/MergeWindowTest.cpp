@@ -1,15 +1,17 @@
 // The mail merge window on the real engine, as a person uses it: a list opened, filtered,
 // three recipients previewed, the ticked ones made, then sent to a mail server on the loopback
 // address, a test first, a run cancelled half-way and started again.
+#include "merge/MergeWindow.h"
+
 #include "cli/CommandTest.h"
 #include "mail/MailServer.h"
-#include "merge/MergeWindow.h"
 #include "merge/PreviewPane.h"
 #include "merge/RunDialog.h"
 
 #include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -35,7 +37,8 @@ protected:
     }
     static int ended(RunDialog* dialog) {
         QSignalSpy end(dialog, &RunDialog::ended);
-        EXPECT_TRUE(dialog->exitCode() >= 0 || end.wait(EngineWait)) << dialog->account().toStdString();
+        EXPECT_TRUE(dialog->exitCode() >= 0 || end.wait(EngineWait))
+            << dialog->account().toStdString();
         return dialog->exitCode();
     }
 };
@@ -54,26 +57,30 @@ TEST_F(MergeWindowTest, AListIsPreviewedMadeAndSentATestFirstThenTheRestAfterACa
     // The one on the list twice is left out, as the command line leaves it out.
     EXPECT_EQ(child<QLabel>(window, "counts")->text(), "3 of 4 ticked");
 
-    auto* filter = child<QLineEdit>(window, "filter");
-    QTest::keyClicks(filter, "menon");
-    EXPECT_EQ(table->model()->rowCount(), 1);
-    filter->clear();
-
     // The first ticked one is shown by itself; the steps go on through the ticked ones.
     std::vector<QImage> pictures{previewed(window, shown)};
     auto* preview = child<PreviewPane>(window, "preview");
     EXPECT_TRUE(preview->description().contains("Dana Hollis"))
         << preview->description().toStdString();
+    QPushButton* next = nullptr;
+    for (QPushButton* button : window.findChildren<QPushButton*>())
+        if (button->text() == "Ne&xt")
+            next = button;
+    ASSERT_NE(next, nullptr);
     for (const char* name : {"Ravi Menon", "Ines Duarte"}) {
-        QTest::keyClick(&window, Qt::Key_Right, Qt::AltModifier);
+        next->click();
         pictures.push_back(previewed(window, shown));
         EXPECT_TRUE(preview->description().contains(name)) << name;
     }
     for (size_t i = 0; i < pictures.size(); ++i) {
         ASSERT_FALSE(pictures[i].isNull()) << i;
         for (size_t j = 0; j < i; ++j)
-            EXPECT_NE(pictures[i], pictures[j]) << i << " shows what " << j << " showed";
+            EXPECT_TRUE(pictures[i] != pictures[j]) << i << " shows what " << j << " showed";
     }
+    auto* filter = child<QLineEdit>(window, "filter");
+    QTest::keyClicks(filter, "menon");
+    EXPECT_EQ(table->model()->rowCount(), 1);
+    filter->clear();
 
     cli::MakeOptions make = window.runOptions();
     make.output = root("made");
@@ -83,7 +90,7 @@ TEST_F(MergeWindowTest, AListIsPreviewedMadeAndSentATestFirstThenTheRestAfterACa
     for (QDirIterator files(root("made"), QDir::Files); files.hasNext();)
         made << textOf(files.next());
     ASSERT_EQ(made.size(), 3);
-    EXPECT_EQ(made.filter("Menon Ltd").size(), 1);
+    EXPECT_EQ(made.filter("Ravi Menon").size(), 1);
 
     MailServer server(root("server"), {});
     writeAll(root("body.txt"), "Hello [Name].\n");
