@@ -8,6 +8,7 @@
 #include "cli/ListRun.h"
 #include "cli/ListSource.h"
 #include "generate/TemplateNames.h"
+#include "newsletter/ListFileNames.h"
 #include "newsletter/RecipientSelection.h"
 
 #include <QComboBox>
@@ -203,13 +204,18 @@ void MergeWindow::updateCounts() {
 
 void MergeWindow::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.size() == 1 && urls.front().isLocalFile())
-        event->acceptProposedAction();
+    // Taken as a copy: a move would have the file manager delete the list.
+    if (urls.size() == 1 && urls.front().isLocalFile() &&
+        IsListFileName(urls.front().toLocalFile()) && (event->possibleActions() & Qt::CopyAction)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
 }
 
 void MergeWindow::dropEvent(QDropEvent* event) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     openList(event->mimeData()->urls().front().toLocalFile());
-    event->acceptProposedAction();
 }
 
 } // namespace brindlecast

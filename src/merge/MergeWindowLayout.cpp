@@ -6,6 +6,7 @@
 #include "RecipientFilter.h"
 #include "RecipientTable.h"
 #include "app/Settings.h"
+#include "newsletter/ListFileNames.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -263,8 +264,8 @@ void MergeWindow::chooseSource(int index) {
 void MergeWindow::chooseList() {
     const QString chosen = QFileDialog::getOpenFileName(
         this, QStringLiteral("Open Recipient List"), QFileInfo(mListPath).absolutePath(),
-        QStringLiteral("Recipient lists (*.csv *.txt *.vcf *.vcard *.json *.xlsx *.xls *.ods);;"
-                       "All files (*)"));
+        QStringLiteral("Recipient lists (*.%1);;All files (*)")
+            .arg(ListFileSuffixes().join(QStringLiteral(" *."))));
     if (!chosen.isEmpty())
         openList(chosen);
 }

@@ -57,13 +57,17 @@ int main(int argc, char* argv[]) {
     }
 
     Form1 form(services);
-    // A list dropped on the main window opens in a mail merge window of its own.
-    QObject::connect(&form, &Form1::listDropped, &form, [](const QString& path) {
-        auto* merge = new MergeWindow;
-        merge->setAttribute(Qt::WA_DeleteOnClose);
-        merge->openList(path);
-        merge->show();
-    });
+    // A list dropped on the main window opens in a mail merge window of its own, once the drop
+    // is over.
+    QObject::connect(
+        &form, &Form1::listDropped, &form,
+        [](const QString& path) {
+            auto* merge = new MergeWindow;
+            merge->setAttribute(Qt::WA_DeleteOnClose);
+            merge->openList(path);
+            merge->show();
+        },
+        Qt::QueuedConnection);
     // A termination signal may arrive while a start-up box is open: the window never shows.
     if (!form.Form_Load() || ProgramEnding())
         return 0;
