@@ -1,5 +1,6 @@
 ; The Windows installer: a 64-bit installer for the current user, no administrator rights, in
-; %LOCALAPPDATA%\Programs\Brindlecast, with a Start-menu entry and an entry in "Apps & features".
+; %LOCALAPPDATA%\Programs\Brindlecast, with Start-menu entries for the program and its mail merge
+; and an entry in "Apps & features".
 ; Made by scripts/build-windows:
 ;   makensis -DVERSION=1.0.0 -DINSTALL_FILES=<install.nsh> -DUNINSTALL_FILES=<uninstall.nsh>
 ;     -DSIZE_KB=<size> -DICON=<brindlecast.ico> -DOUTFILE=<setup.exe> brindlecast.nsi
@@ -50,6 +51,9 @@ Section "Install"
 
   CreateShortCut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\brindlecast.exe" "" \
                  "$INSTDIR\brindlecast.exe" 0 SW_SHOWNORMAL "" "Make a newsletter as a Word document"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT} Mail Merge.lnk" "$INSTDIR\brindlecast.exe" "mail-merge" \
+                 "$INSTDIR\brindlecast.exe" 0 SW_SHOWNORMAL "" \
+                 "Make a newsletter for each recipient of an address list and send it by e-mail"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -69,6 +73,7 @@ SectionEnd
 Section "Uninstall"
   SetShellVarContext current
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT} Mail Merge.lnk"
   !include "${UNINSTALL_FILES}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"

@@ -21,6 +21,11 @@ const char* const Description =
     "\n"
     "Without arguments, brindlecast opens its window. The command\n"
     "\n"
+    "  brindlecast mail-merge [LIST]\n"
+    "\n"
+    "opens the mail merge window instead, with the recipient list LIST when one is given. The\n"
+    "command\n"
+    "\n"
     "  brindlecast make [options]\n"
     "\n"
     "makes the newsletter without any window, also without a display: from the values the\n"
@@ -154,32 +159,23 @@ int usage(const QString& message) {
 
 } // namespace
 
-bool WantsCommandLine(int argc, const char* const argv[]) {
-    if (argc < 2)
-        return false;
-    static const QStringList windowOptions =
-        QStringLiteral("platform platformpluginpath platformtheme plugin qwindowgeometry "
-                       "qwindowtitle qwindowicon reverse session style stylesheet widgetcount "
-                       "display geometry title name visual nograb dograb sync")
-            .split(QLatin1Char(' '));
-    QString first = QString::fromLocal8Bit(argv[1]);
-    if (!first.startsWith(QLatin1Char('-')))
-        return true;
-    first =
-        first.mid(first.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
-    return !windowOptions.contains(first);
-}
-
 int Run(int argc, char* argv[]) {
     AttachToCallersConsole();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlecast"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRINDLECAST_VERSION));
     QuitOnTerminationSignals(RequestProgramEnd);
+    // A well-formed mail-merge opened its window instead of coming here.
+    if (WithoutWindowOptions(QCoreApplication::arguments()).value(1) == QLatin1String("mail-merge"))
+        return usage(QStringLiteral("mail-merge takes no options and one recipient list at most: "
+                                    "brindlecast mail-merge [LIST]"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString::fromLatin1(Description));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addPositionalArgument(QStringLiteral("mail-merge"),
+                                 QStringLiteral("Opens the mail merge window."),
+                                 QStringLiteral("[mail-merge [LIST]]"));
     parser.addPositionalArgument(QStringLiteral("make"), QStringLiteral("Makes newsletters."),
                                  QStringLiteral("[make]"));
     parser.addPositionalArgument(QStringLiteral("send"),
@@ -198,8 +194,8 @@ int Run(int argc, char* argv[]) {
         // The parser names the program by the path it was started with.
         QString help = parser.helpText();
         help.replace(0, help.indexOf(QLatin1Char('\n')),
-                     QStringLiteral("Usage: brindlecast [make [options] | send [options] | "
-                                    "check-template FILE [options]]"));
+                     QStringLiteral("Usage: brindlecast [mail-merge [LIST] | make [options] | "
+                                    "send [options] | check-template FILE [options]]"));
         std::printf("%s\nFields for --set: %s.\n%s", qPrintable(help), qPrintable(SettableNames()),
                     Epilogue);
         return AllMade;

@@ -57,18 +57,21 @@ void Console::progress(int done, int total, std::chrono::steady_clock::duration 
         return;
     const double seconds = std::chrono::duration<double>(elapsed).count();
     const double rate = seconds > 0 ? done / seconds : 0;
-    QString left = QStringLiteral("--:--");
-    if (rate > 0) {
-        const int remaining = int((total - done) / rate + 0.5);
-        left = QStringLiteral("%1:%2")
-                   .arg(remaining / 60)
-                   .arg(remaining % 60, 2, 10, QLatin1Char('0'));
-    }
+    const QString left = TimeLeftText(done, total, elapsed);
     // "\r" and "erase to the end of the line" keep the progress on one line of the terminal.
     std::fprintf(stderr, "\r%d/%d %s, %.1f per second, %s left\x1b[K", done, total, what, rate,
                  qPrintable(left));
     std::fflush(stderr);
     mProgressShown = true;
+}
+
+QString TimeLeftText(int done, int total, std::chrono::steady_clock::duration elapsed) {
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    const double rate = seconds > 0 ? done / seconds : 0;
+    if (rate <= 0)
+        return QStringLiteral("--:--");
+    const int remaining = int((total - done) / rate + 0.5);
+    return QStringLiteral("%1:%2").arg(remaining / 60).arg(remaining % 60, 2, 10, QLatin1Char('0'));
 }
 
 void Console::endProgress() {

@@ -2,7 +2,7 @@
 
 #include "ListSource.h"
 #include "MakeSteps.h"
-#include "generate/TemplateNames.h"
+#include "generate/TemplateUses.h"
 #include "newsletter/MergeValues.h"
 
 #include <algorithm>
@@ -15,63 +15,30 @@ namespace {
 // How many recipients a check names where a value stays empty; the rest are counted.
 constexpr int NamedEmpties = 3;
 
-struct Filled {
-    QString placeholder; // as the template spells it, brackets included
-    QString name;        // the name a recipient's values know it by
-    QStringList columns; // the columns it comes from; none for the run's values
-};
-
-// Whether a column's values fill `field` for each recipient, by the list's own mapping or by the
-// column's name; the recipient's four fields are filled by the mapping only.
-bool fillsField(const ColumnUse& use, int field) {
-    const bool mapped = std::any_of(use.fields.begin(), use.fields.end(),
-                                    [&](RecipientField f) { return FieldIndex(f) == field; });
-    const auto named = FieldNamed(use.column.simplified());
-    return mapped || (named == field && (field < FieldIndex(RecipientField::Name) ||
-                                         field > FieldIndex(RecipientField::CityStZip)));
+// "Filled from the list: [Salutation] from Salutation, ..."; the columns it names count as used.
+QString filledLine(const std::vector<PlaceholderUse>& filled, const RecipientList& list,
+                   std::set<int>& usedColumns) {
+    QStringList fromList;
+    for (const PlaceholderUse& entry : filled) {
+        QStringList columns;
+        for (const int column : entry.columns) {
+            columns << list.columns[size_t(column)].column;
+            usedColumns.insert(column);
+        }
+        if (!columns.isEmpty())
+            fromList << QStringLiteral("%1 from %2")
+                            .arg(entry.placeholder, columns.join(QStringLiteral(" or ")));
+    }
+    return QStringLiteral("Filled from the list: %1.")
+        .arg(fromList.isEmpty() ? QStringLiteral("nothing") : fromList.join(QStringLiteral(", ")));
 }
 
-// Every placeholder and bracketed name of the template that a value fills, each with the columns
-// of the list that fill it.
-std::vector<Filled> filledPlaceholders(const TemplateReport& report, const RecipientList* list,
-                                       const MergeValues& base, std::set<int>& usedColumns) {
-    std::vector<Filled> filled;
-    for (int field = 0; field < FieldCount; ++field) {
-        if (report.placeholders[size_t(field)].empty())
-            continue;
-        Filled entry{PlaceholderName(field), FieldPlaceholderName(field), {}};
-        for (int column = 0; list && column < int(list->columns.size()); ++column) {
-            const ColumnUse& use = list->columns[size_t(column)];
-            if (fillsField(use, field)) {
-                entry.columns.append(use.column);
-                usedColumns.insert(column);
-            }
-        }
-        filled.push_back(entry);
-    }
-    for (const StrayWord& stray : report.strays) {
-        if (stray.broken)
-            continue;
-        const QString name = BracketedName(stray.text);
-        Filled entry{stray.text, name, {}};
-        const std::optional<int> column = list ? list->columnNamed(name) : std::nullopt;
-        if (column) {
-            entry.columns.append(list->columns[size_t(*column)].column);
-            usedColumns.insert(*column);
-        } else if (!base.namedValue(name)) {
-            continue;
-        }
-        filled.push_back(entry);
-    }
-    return filled;
-}
-
-QString emptiesLine(const Filled& entry, const ListCheckInput& input, const MergeValues& base) {
+QString emptiesLine(const PlaceholderUse& entry, const ListCheckInput& input,
+                    const MergeValues& base) {
     QStringList named;
     int empty = 0;
     for (const int index : input.chosen) {
-        const MergeValues values = RecipientValues(base, input.list, index);
-        if (!values.value(entry.name).value_or(QString()).trimmed().isEmpty())
+        if (!LeftEmpty(entry, RecipientValues(base, input.list, index)))
             continue;
         if (++empty <= NamedEmpties)
             named.append(DescribeRecipient(input.list, index));
@@ -110,7 +77,7 @@ QStringList blockCounts(const TemplateReport& report, const ListCheckInput& inpu
         if (column)
             usedColumns.insert(*column);
         for (int c = 0; field && c < int(list.columns.size()); ++c)
-            if (fillsField(list.columns[size_t(c)], *field))
+            if (ColumnFillsField(list.columns[size_t(c)], *field))
                 usedColumns.insert(c);
         const auto kept =
             std::count_if(recipients.begin(), recipients.end(), [&](const MergeValues& values) {
@@ -171,17 +138,10 @@ ListCheck CheckAgainstList(const TemplateReport& report, const NewsletterValues&
         headline += QStringLiteral(", %1 left out as duplicates").arg(input->duplicates.size());
     check.lines << headline + QLatin1Char('.');
     std::set<int> usedColumns;
-    const std::vector<Filled> filled = filledPlaceholders(report, &list, base, usedColumns);
-    QStringList fromList;
-    for (const Filled& entry : filled)
-        if (!entry.columns.isEmpty())
-            fromList << QStringLiteral("%1 from %2")
-                            .arg(entry.placeholder, entry.columns.join(QStringLiteral(" or ")));
-    check.lines << QStringLiteral("Filled from the list: %1.")
-                       .arg(fromList.isEmpty() ? QStringLiteral("nothing")
-                                               : fromList.join(QStringLiteral(", ")));
+    const std::vector<PlaceholderUse> filled = PlaceholderUses(report, &list, base);
+    check.lines << filledLine(filled, list, usedColumns);
     QStringList empties;
-    for (const Filled& entry : filled)
+    for (const PlaceholderUse& entry : filled)
         if (const QString line = emptiesLine(entry, *input, base); !line.isEmpty())
             empties << line;
     if (!empties.isEmpty())

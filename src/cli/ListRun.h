@@ -9,6 +9,8 @@
 #include "newsletter/Recipients.h"
 
 #include <QString>
+#include <atomic>
+#include <memory>
 #include <optional>
 
 namespace brindlecast::cli {
@@ -66,6 +68,9 @@ struct ListJob {
     int engines = 1;
     /// The user's template, which no output may replace.
     std::optional<FileId> templateFile;
+    /// When given and set, the run stops as if the program were ending: the newsletters in
+    /// hand are finished, no other is started, and a combined file is not made.
+    const std::atomic<bool>* stop = nullptr;
     /// When given, what was made goes here, and the run's own summary is only a remark.
     ListOutcome* outcome = nullptr;
 };

@@ -125,7 +125,7 @@ void ListRunner::work(EngineSlot& slot, bool first) {
     }
     // An engine that would not start only leaves the others more to do.
     if (outcome == Shared::Ready) {
-        for (int next = mNext++; next < total() && !ProgramEnding() && !mHalted; next = mNext++) {
+        for (int next = mNext++; next < total() && !stopped() && !mHalted; next = mNext++) {
             makeOne(slot, mTodo[size_t(next)]);
             ++mDone;
         }
@@ -146,6 +146,10 @@ QString ListRunner::scratchTrouble() const {
     return {};
 }
 
+bool ListRunner::stopped() const {
+    return ProgramEnding() || (mJob.stop && mJob.stop->load());
+}
+
 void ListRunner::halt(int index, const QString& reason) {
     std::lock_guard lock(mMutex);
     if (!mHalted || index < mHaltIndex) {
@@ -155,35 +159,39 @@ void ListRunner::halt(int index, const QString& reason) {
     mHalted = true;
 }
 
-void ListRunner::makeOne(EngineSlot& slot, int index) {
+void ListRunner::fillOne(EngineSlot& slot, int index) {
     const MergeValues values = RecipientValues(mJob.base, mJob.list, index);
     const auto typed = [&](int field) { return values.fields[size_t(field)]; };
-    try {
-        if (const auto overlong = OverlongField(typed))
+    if (const auto overlong = OverlongField(typed))
+        throw std::runtime_error(
+            OverlongValueMessage(*overlong, int(typed(*overlong).size())).toStdString());
+    std::vector<NamedFill> named;
+    if (mJob.templateReport)
+        named = NamedFills(*mJob.templateReport, values);
+    for (const NamedFill& fill : named)
+        if (fill.value.size() > MaxValueLength)
             throw std::runtime_error(
-                OverlongValueMessage(*overlong, int(typed(*overlong).size())).toStdString());
-        std::vector<NamedFill> named;
-        if (mJob.templateReport)
-            named = NamedFills(*mJob.templateReport, values);
-        for (const NamedFill& fill : named)
-            if (fill.value.size() > MaxValueLength)
-                throw std::runtime_error(
-                    OverlongNamedValueMessage(BracketedName(fill.tag), int(fill.value.size()))
-                        .toStdString());
+                OverlongNamedValueMessage(BracketedName(fill.tag), int(fill.value.size()))
+                    .toStdString());
+    const bool whole = hasBlocks();
+    MakeNewsletterFile(
+        slot.engine,
+        {whole ? templatePath() : sharedPath(), whole ? FieldSpan{} : recipientFields(),
+         [&](int field) { return DocumentValue(typed(field)); }, values.issueDate,
+         whole ? std::optional(DocumentValue(typed(TitleField))) : std::nullopt, madePath(index),
+         mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
+         [this](const QString& reason) {
+             // Told once, after the run: the progress line belongs to the main thread.
+             std::lock_guard lock(mMutex);
+             mTitleFailure = reason;
+         },
+         named, BlockValues(mJob.templateReport ? &*mJob.templateReport : nullptr, values)});
+}
+
+void ListRunner::makeOne(EngineSlot& slot, int index) {
+    try {
+        fillOne(slot, index);
         const QString made = madePath(index);
-        const bool whole = hasBlocks();
-        MakeNewsletterFile(
-            slot.engine,
-            {whole ? templatePath() : sharedPath(), whole ? FieldSpan{} : recipientFields(),
-             [&](int field) { return DocumentValue(typed(field)); }, values.issueDate,
-             whole ? std::optional(DocumentValue(typed(TitleField))) : std::nullopt, made,
-             mJob.combined.isEmpty() ? mJob.format : engine::SaveFormat::Pdf,
-             [this](const QString& reason) {
-                 // Told once, after the run: the progress line belongs to the main thread.
-                 std::lock_guard lock(mMutex);
-                 mTitleFailure = reason;
-             },
-             named, BlockValues(mJob.templateReport ? &*mJob.templateReport : nullptr, values)});
         if (mJob.combined.isEmpty()) {
             SaveCopy(made, RecipientOutput(mJob, index), mJob.templateFile);
             QFile::remove(made);
@@ -260,7 +268,7 @@ int ListRunner::combine() {
     // and a long join must not keep it from ending.
     while (qpdf.state() != QProcess::NotRunning && !qpdf.waitForFinished(100)) {
         ProcessTerminationRequests();
-        if (ProgramEnding()) {
+        if (stopped()) {
             qpdf.kill();
             qpdf.waitForFinished();
             mConsole.error(QStringLiteral("stopped; %1 was not made").arg(mJob.combined));
@@ -319,7 +327,7 @@ QString ListRunner::leftOutAndRenamed() const {
 }
 
 int ListRunner::finish(Clock::time_point start) {
-    if (mShared != Shared::Ready && ProgramEnding()) {
+    if (mShared != Shared::Ready && stopped()) {
         mConsole.error(QStringLiteral("stopped; nothing was made"));
         return SomeFailed;
     }
@@ -346,8 +354,8 @@ int ListRunner::finish(Clock::time_point start) {
         return handOver(made, start);
     int code = made == total() ? AllMade : SomeFailed;
     // A stopped run's pages are not the list: the file asked for is not made from them.
-    const bool joined = mJob.combined.isEmpty() ||
-                        (made > 0 && !ProgramEnding() && !mHalted && combine() == AllMade);
+    const bool joined =
+        mJob.combined.isEmpty() || (made > 0 && !stopped() && !mHalted && combine() == AllMade);
     if (!joined)
         code = SomeFailed;
     if (mHalted) {

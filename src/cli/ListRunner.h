@@ -25,6 +25,14 @@ public:
 
     int run();
 
+    /// Fills the values every recipient shares into the newsletter each one's starts from, on
+    /// `slot`'s engine (started). Throws what the engine throws.
+    void prepareShared(EngineSlot& slot);
+    /// Makes recipient `index`'s newsletter at madePath(index), from the shared one. Throws
+    /// with the reason when it cannot be made.
+    void fillOne(EngineSlot& slot, int index);
+    QString madePath(int index) const;
+
 private:
     // Unopenable: the engine cannot open the template.
     enum class Shared { Pending, Ready, NoEngine, Failed, Unopenable };
@@ -34,13 +42,13 @@ private:
     };
 
     void work(EngineSlot& slot, bool first);
-    void prepareShared(EngineSlot& slot);
     void makeOne(EngineSlot& slot, int index);
+    /// The program is ending, or the run's caller asked it to stop.
+    bool stopped() const;
     /// Stops the run at recipient `index`: what failed there fails every later one as well.
     void halt(int index, const QString& reason);
     /// Why nothing more can be made in the scratch folder, if that is so.
     QString scratchTrouble() const;
-    QString madePath(int index) const;
     QString sharedPath() const;
     QString templatePath() const;
     /// True when the template has "[IF …]" blocks: no round is then shared.

@@ -208,6 +208,10 @@ int makeOne(const MakeOptions& options, const NewsletterValues& values,
 
 int RunMake(const MakeOptions& options) {
     Console console(options.quiet);
+    return RunMake(options, console);
+}
+
+int RunMake(const MakeOptions& options, Console& console) {
     // What runs of killed programs left; never a live run's.
     RemoveDeadListFolders(TempFolder());
     try {

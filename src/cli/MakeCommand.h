@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 namespace brindlecast::cli {
 
@@ -41,10 +42,17 @@ struct MakeOptions {
     QStringList where;
     /// Makes a recipient who is on the list twice twice.
     bool keepDuplicates = false;
+    /// A list run stops, as on a termination signal, once this is set: a window's Cancel.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 /// Makes one newsletter, or one per recipient of a list, without a window. Returns the exit
 /// code.
 int RunMake(const MakeOptions& options);
+
+class Console;
+
+/// RunMake saying what it has to say to `console`.
+int RunMake(const MakeOptions& options, Console& console);
 
 } // namespace brindlecast::cli

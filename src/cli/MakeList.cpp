@@ -231,6 +231,7 @@ ListJob StartListJob(const MakeOptions& options, const NewsletterValues& values,
     job.templateName = options.templateFile;
     job.sharedFormat = source.kind;
     job.templateFile = source.file;
+    job.stop = options.stop;
     return job;
 }
 
@@ -255,6 +256,18 @@ int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource
                      : QStringLiteral("%1 of %2").arg(job.chosen.size()).arg(count))
             .arg(ListPlace(options.recipients, job.list), DescribeColumns(job.list.columns)));
     return RunList(job, console, started ? &first : nullptr);
+}
+
+ListJob SettleListJob(const MakeOptions& options, EngineSlot& engine) {
+    const TemplateSource source = TemplateFor(options);
+    const NewsletterValues values = MakeValues(!options.noStored, options.sets, options.values,
+                                               !options.templateFile.isEmpty());
+    ListJob job = StartListJob(options, values, source, engine);
+    if (!options.templateFile.isEmpty()) {
+        engine.start();
+        job.templateReport = InspectTemplate(engine, source, options);
+    }
+    return job;
 }
 
 int MakeList(const MakeOptions& options, const NewsletterValues& values,

@@ -73,6 +73,12 @@ void NameListFiles(ListJob& job, const MakeOptions& options);
 int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource& source,
                   Console& console, EngineSlot& first);
 
+/// The job a list run of `options` would make, for making its recipients' newsletters one at a
+/// time (SingleNewsletters): its template and values read as make reads them, its list read (a
+/// workbook's by `engine`), and a template of the user's own inspected by `engine`, which is
+/// then started. Throws UsageError, ListEngineFailure and EngineError.
+ListJob SettleListJob(const MakeOptions& options, EngineSlot& engine);
+
 /// One newsletter per recipient of --recipients. Returns the exit code; throws UsageError.
 int MakeList(const MakeOptions& options, const NewsletterValues& values,
              const TemplateSource& source, Console& console);

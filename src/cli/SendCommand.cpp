@@ -42,6 +42,10 @@ engine::SaveFormat AttachFormat(const QString& name) {
 
 int RunSend(const SendOptions& given) {
     Console console(given.make.quiet);
+    return RunSend(given, console);
+}
+
+int RunSend(const SendOptions& given, Console& console) {
     RemoveDeadListFolders(TempFolder());
     try {
         RefuseMakeOnly(given);

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace brindlecast::cli {
 
@@ -28,6 +29,10 @@ struct SendOptions {
     QString smtp;
     QString user;
     QString passwordFile;
+    /// A password typed into a window, taken before the keyring; kept there once the server
+    /// has taken it when `keepPassword`.
+    std::optional<QString> password = std::nullopt;
+    bool keepPassword = false;
     /// Asks for the password on the terminal even when the keyring has one, and keeps it.
     bool newPassword = false;
     QString caFile;
@@ -43,5 +48,10 @@ struct SendOptions {
 /// sent (now or earlier), 1 some not (refused, without an address, not made, left for later,
 /// or stopped), 2 wrong options or a server that cannot be used (nothing sent), 3 no engine.
 int RunSend(const SendOptions& options);
+
+class Console;
+
+/// RunSend saying what it has to say to `console`.
+int RunSend(const SendOptions& options, Console& console);
 
 } // namespace brindlecast::cli

@@ -51,6 +51,8 @@ Password Asked(const QString& account, bool keyringUsable) {
 }
 
 Password FindPassword(const SendOptions& options, const QString& account, Console& console) {
+    if (options.password)
+        return {*options.password, options.keepPassword};
     if (!options.passwordFile.isEmpty())
         return {FromFile(options.passwordFile), false};
     const bool terminal = StandardInputIsTerminal();

@@ -45,20 +45,6 @@ int Column(const ListJob& job, const QString& option, const QString& name) {
                          .arg(option, name, DescribeColumns(job.list.columns)));
 }
 
-// The issue: the values all recipients share, which a new newsletter changes and a corrected
-// subject or body does not.
-QString IssueOf(const ListJob& job) {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (int field = 0; field < FieldCount; ++field)
-        if (field < FieldIndex(RecipientField::Name) ||
-            field > FieldIndex(RecipientField::CityStZip))
-            hash.addData((job.values.fields[size_t(field)] + QChar(0)).toUtf8());
-    hash.addData((job.base.issueDate + QChar(0)).toUtf8());
-    for (const NamedValue& named : job.values.named)
-        hash.addData((named.name + QChar(1) + named.value + QChar(0)).toUtf8());
-    return QString::fromLatin1(hash.result().toHex().left(12));
-}
-
 void RefuseUnknownNames(const QString& option, const QString& text, const ListJob& job,
                         const QString& list) {
     if (const QString trouble = mail::BlockTrouble(text); !trouble.isEmpty())
@@ -127,6 +113,18 @@ void ReadPace(MailPlan& plan, const SendOptions& options) {
 }
 
 } // namespace
+
+QString IssueOf(const ListJob& job) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (int field = 0; field < FieldCount; ++field)
+        if (field < FieldIndex(RecipientField::Name) ||
+            field > FieldIndex(RecipientField::CityStZip))
+            hash.addData((job.values.fields[size_t(field)] + QChar(0)).toUtf8());
+    hash.addData((job.base.issueDate + QChar(0)).toUtf8());
+    for (const NamedValue& named : job.values.named)
+        hash.addData((named.name + QChar(1) + named.value + QChar(0)).toUtf8());
+    return QString::fromLatin1(hash.result().toHex().left(12));
+}
 
 MailPlan ReadMailPlan(const SendOptions& options, const mail::MailSettings& stored,
                       const ListJob& job) {

@@ -119,11 +119,11 @@ int SendRunner::makeAndSend() {
     mJob.kept.clear();
     mJob.outcome = &outcome;
     const int made = MakeListFiles(mJob, mOptions.make, mSource, mConsole, mFirst);
-    if (made == NoEngine || made == BadUsage || ProgramEnding()) {
-        if (ProgramEnding())
+    if (made == NoEngine || made == BadUsage || stopped()) {
+        if (stopped())
             mConsole.error(QStringLiteral("stopped; nothing was sent"));
         cleanUp();
-        return ProgramEnding() ? SomeFailed : made;
+        return stopped() ? SomeFailed : made;
     }
     mMade = outcome.made;
     for (const auto& [index, why] : outcome.failed)

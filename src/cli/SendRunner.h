@@ -41,6 +41,8 @@ private:
     void recordNoAddresses();
     int finish();
     QString describe(int index) const;
+    /// The program is ending, or the run's caller asked it to stop.
+    bool stopped() const;
     bool real() const { return mPlan.testTo == std::nullopt && mOptions.dryRun.isEmpty(); }
 
     const SendOptions& mOptions;

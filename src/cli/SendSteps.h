@@ -52,6 +52,10 @@ struct MailPlan {
     QString journal;
 };
 
+/// Which newsletter `job` makes, as the journal names it: the values every recipient's shares,
+/// which a new newsletter changes and a corrected subject or body does not.
+QString IssueOf(const ListJob& job);
+
 /// Reads and checks the mail options against the list and the values of `job`, the stored
 /// settings filling in what is not given. Throws UsageError.
 MailPlan ReadMailPlan(const SendOptions& options, const mail::MailSettings& stored,

@@ -12,7 +12,7 @@ bool SendRunner::waitUntil(mail::Clock::time_point until, mail::Clock::time_poin
     using namespace std::chrono;
     for (auto now = mail::Clock::now(); now < until; now = mail::Clock::now()) {
         ProcessTerminationRequests();
-        if (ProgramEnding())
+        if (stopped())
             return false;
         mConsole.progress(mDone, int(mMade.size()), now - start, "messages");
         std::this_thread::sleep_for(
@@ -42,6 +42,10 @@ void SendRunner::settled(int index, const mail::BuiltMessage& built,
          QDateTime::currentDateTime()});
 }
 
+bool SendRunner::stopped() const {
+    return ProgramEnding() || (mOptions.make.stop && mOptions.make.stop->load());
+}
+
 void SendRunner::send() {
     mail::Pace pace(mPlan.rate);
     const mail::RetryPlan plan(mPlan.retryFor);
@@ -49,9 +53,9 @@ void SendRunner::send() {
     mail::SendHooks hooks;
     hooks.now = [] { return mail::Clock::now(); };
     hooks.waitUntil = [&](mail::Clock::time_point until) { return waitUntil(until, start); };
-    hooks.stopping = [] {
+    hooks.stopping = [this] {
         ProcessTerminationRequests();
-        return ProgramEnding();
+        return stopped();
     };
     hooks.build = [&](int position) {
         const int index = mMade[size_t(position)];

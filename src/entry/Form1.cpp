@@ -92,6 +92,8 @@ void Form1::setIssueDate(const QDateTime& value) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (takeListDrag(event))
+        return true;
     if (event->type() == QEvent::FocusIn) {
         if (auto* field = qobject_cast<QLineEdit*>(watched))
             field->selectAll();

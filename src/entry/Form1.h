@@ -47,9 +47,17 @@ public:
     /// The selected look: 1 Classic, 2 Executive, 3 Professional, 4 Elegant.
     int selectedLook() const;
 
+signals:
+    /// A recipient list file was dropped on the window. Only once something is connected does
+    /// the window take such drops; until then it refuses them, as it refuses every other drop.
+    void listDropped(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // The layout: the window, its buttons, then one builder per frame.
@@ -67,6 +75,8 @@ private:
     void makeLabel(QWidget* frame, const char* name, const char* caption, int left, int top,
                    int width);
     void setKeyboardOrder();
+    /// Takes a drag or drop event that carries one list file; false leaves it to the widget.
+    bool takeListDrag(QEvent* event);
     /// Chooses the look an arrow key points to from `from`; false for any other key.
     bool moveLook(QRadioButton* from, int key);
     void Text1_Change(int index);

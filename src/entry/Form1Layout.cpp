@@ -40,6 +40,9 @@ void Form1::buildForm() {
     buildSenderFrame();
     buildRecipientFrame();
     setKeyboardOrder();
+    // List files may be dropped anywhere. The fields take every other drop as text; the event
+    // filter that each field has takes a list first.
+    setAcceptDrops(true);
 }
 
 void Form1::setUpWindow() {

@@ -38,11 +38,11 @@ bool IsBlank(const QStringList& cells) {
 }
 
 engine::SheetTexts ReadSheet(engine::Spreadsheets& spreadsheets, const QString& copy,
-                             const QString& wanted, QString& name) {
+                             const QString& wanted, QString& name, QStringList& names) {
     engine::Workbook* book = nullptr;
     try {
         book = &spreadsheets.open(copy);
-        const QStringList names = book->worksheetNames();
+        names = book->worksheetNames();
         const int index = SheetIndex(names, wanted);
         name = names[index - 1];
         engine::SheetTexts texts = book->usedRangeTexts(index);
@@ -71,7 +71,8 @@ RecipientList ReadWorkbookList(engine::Spreadsheets& spreadsheets,
     const QString copy = scratch.filePath(QStringLiteral("list") + SpreadsheetSuffix(source.kind));
     WriteFreshFile(copy, source.bytes);
     QString sheet;
-    const engine::SheetTexts texts = ReadSheet(spreadsheets, copy, source.sheet, sheet);
+    QStringList sheets;
+    const engine::SheetTexts texts = ReadSheet(spreadsheets, copy, source.sheet, sheet, sheets);
 
     std::vector<recipients::CsvRecord> rows;
     for (size_t i = 0; i < texts.rows.size(); ++i)
@@ -91,6 +92,7 @@ RecipientList ReadWorkbookList(engine::Spreadsheets& spreadsheets,
             headerRow);
     list.format = RecipientFormat::Spreadsheet;
     list.sheet = sheet;
+    list.sheets = sheets;
     return list;
 }
 

@@ -53,9 +53,10 @@ enum class RecipientFormat { Csv, VCard, Json, Spreadsheet };
 /// A recipient list as read, recipients in list order.
 struct RecipientList {
     RecipientFormat format = RecipientFormat::Csv;
-    QString encoding; // "UTF-8", "UTF-16" or "Windows-1252"
-    QChar delimiter;  // CSV: ',', ';' or '\t'; null for vCard and JSON
-    QString sheet;    // a workbook's: the name of the sheet read
+    QString encoding;        // "UTF-8", "UTF-16" or "Windows-1252"
+    QChar delimiter;         // CSV: ',', ';' or '\t'; null for vCard and JSON
+    QString sheet;           // a workbook's: the name of the sheet read
+    QStringList sheets = {}; // a workbook's: every sheet's name, in the workbook's order
     std::vector<Recipient> recipients;
     std::vector<ColumnUse> columns; // in file order; for vCard in order of first appearance
 

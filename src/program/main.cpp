@@ -12,7 +12,9 @@
 #include "engine/DeadlineEngine.h"
 #include "engine/ModuleEngine.h"
 #include "entry/Form1.h"
+#include "generate/ListFolders.h"
 #include "generate/WorkingFiles.h"
+#include "merge/MergeWindow.h"
 
 #include <QApplication>
 
@@ -43,8 +45,29 @@ int main(int argc, char* argv[]) {
     // Working files of instances that were killed; their engine folders go when the engine
     // starts. Here rather than in the window's load, which follows its own numbered steps.
     RemoveDeadWorkingFiles();
+    RemoveDeadListFolders(TempFolder());
+
+    // "brindlecast mail-merge [LIST]", and the desktop's launcher of that name.
+    if (const auto list = cli::MailMergeRequest(QCoreApplication::arguments())) {
+        MergeWindow merge;
+        if (!list->isEmpty())
+            merge.openList(*list);
+        merge.show();
+        return QApplication::exec();
+    }
 
     Form1 form(services);
+    // A list dropped on the main window opens in a mail merge window of its own, once the drop
+    // is over.
+    QObject::connect(
+        &form, &Form1::listDropped, &form,
+        [](const QString& path) {
+            auto* merge = new MergeWindow;
+            merge->setAttribute(Qt::WA_DeleteOnClose);
+            merge->openList(path);
+            merge->show();
+        },
+        Qt::QueuedConnection);
     // A termination signal may arrive while a start-up box is open: the window never shows.
     if (!form.Form_Load() || ProgramEnding())
         return 0;

@@ -1,10 +1,12 @@
-"""Both windows as a screen reader sees them: the real program on a private desktop with the
+"""The windows as a screen reader sees them: the real program on a private desktop with the
 accessibility bus (see desktop_session.py), read and driven only through AT-SPI.
 
 The walk checks that every control a user acts on says what it is (its role) and which one it is
 (its name), that the four looks are radio buttons of one group, and that a message box's text can
 be read. It goes from the main window through a real generation to the preview, opens the save
-dialog, cancels it, reads the "Done." box, and goes back.
+dialog, cancels it, reads the "Done." box, and goes back. Then the mail merge window, opened on a
+list: its controls, the recipients as a table of rows and columns, and the preview as a picture
+that names its recipient.
 
     atspi_walk.py PROGRAM
 """
@@ -169,6 +171,64 @@ def walk(pid):
     return 1 if failures else 0
 
 
+MERGE_LIST = "Name,Company,Email\nDana Hollis,Hollis & Co,dana@example.org\n" \
+             "Ravi Menon,Menon Ltd,ravi@example.org\n"
+
+
+def walk_merge(pid):
+    walker = Walk(pid)
+    window = walker.window_with("push button", "Make Files…")
+    controls = walker.controls(window)
+    unnamed = [node.getRoleName() for node in controls if not node.name.strip()]
+    check(not unnamed, f"mail merge: no control without a name: {unnamed}")
+    for name in ("Open List…", "First", "Previous", "Next", "Last", "Zoom In", "Zoom Out",
+                 "Combined PDF…", "Send…"):
+        check(any(node.name == name for node in controls), f"mail merge: {name} is there")
+    check(any(node.getRoleName() == "entry" and node.name == "Filter" for node in controls),
+          "mail merge: the filter is a named entry")
+    table = walk_table(walker, window)
+    if table is not None:
+        cells = table.queryTable()
+        check((cells.nRows, cells.nColumns) == (2, 5),
+              f"mail merge: the table has a row per recipient and the number, the three "
+              f"columns and the notes: {cells.nRows} rows, {cells.nColumns} columns")
+        header = [cells.getColumnDescription(i) for i in range(cells.nColumns)]
+        check(header[1:4] == ["Name", "Company", "Email"], f"mail merge: column names: {header}")
+    picture = wait_for("the first recipient's preview", lambda: next(
+        (node for node in walker.descendants(window)
+         if node.getRoleName() == "image" and "Dana Hollis" in node.name), None), 180)
+    check(picture is not None, f"mail merge: the preview is a picture named for its recipient")
+    return 1 if failures else 0
+
+
+def walk_table(walker, window):
+    for node in walker.descendants(window):
+        if node.getRoleName() == "table" and node.name == "Recipients":
+            return node
+    check(False, "mail merge: the recipients are a table named Recipients")
+    return None
+
+
+def start_and_walk(session, env, command, walk_argument):
+    program = session.start(command, env=env)
+    try:
+        return subprocess.run([sys.executable, __file__, walk_argument, str(program.pid)],
+                              env=session.env, timeout=480).returncode
+    except subprocess.TimeoutExpired:
+        print("FAILED the walk did not finish", flush=True)
+        return 1
+    finally:
+        # Ended as the session ends it, which also ends its engine.
+        if program.poll() is None:
+            program.terminate()
+            try:
+                program.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                print("FAILED the program did not end when asked to", flush=True)
+                os.killpg(program.pid, signal.SIGKILL)
+                program.wait()
+
+
 def run(program_path):
     with tempfile.TemporaryDirectory(prefix="brindlecast-atspi-") as home, \
             DesktopSession(accessibility=True) as session:
@@ -180,28 +240,19 @@ def run(program_path):
                "XDG_CONFIG_HOME": os.path.join(home, "config"),
                "QT_QPA_PLATFORM": "xcb",
                "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
-        program = session.start([program_path], env=env)
-        try:
-            return subprocess.run([sys.executable, __file__, "--walk", str(program.pid)],
-                                  env=session.env, timeout=480).returncode
-        except subprocess.TimeoutExpired:
-            print("FAILED the walk did not finish", flush=True)
-            return 1
-        finally:
-            # Ended as the session ends it, which also ends its engine.
-            if program.poll() is None:
-                program.terminate()
-                try:
-                    program.wait(timeout=30)
-                except subprocess.TimeoutExpired:
-                    print("FAILED the program did not end when asked to", flush=True)
-                    os.killpg(program.pid, signal.SIGKILL)
-                    program.wait()
+        main = start_and_walk(session, env, [program_path], "--walk")
+        listed = os.path.join(home, "list.csv")
+        with open(listed, "w") as out:
+            out.write(MERGE_LIST)
+        merge = start_and_walk(session, env, [program_path, "mail-merge", listed], "--walk-merge")
+        return main or merge
 
 
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "--walk":
         sys.exit(walk(int(sys.argv[2])))
+    if len(sys.argv) == 3 and sys.argv[1] == "--walk-merge":
+        sys.exit(walk_merge(int(sys.argv[2])))
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
         sys.exit(2)

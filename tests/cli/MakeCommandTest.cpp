@@ -107,5 +107,24 @@ TEST_F(MakeCommandTest, ExitCodesSayWhatWentWrong) {
     EXPECT_TRUE(noEngine.err.contains("Error 842001.")) << noEngine.err.toStdString();
 }
 
+TEST_F(MakeCommandTest, MailMergeIsAWindowThatTakesOneListAtMost) {
+    const Outcome help = run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.startsWith("Usage: brindlecast [mail-merge [LIST] | make [options]"))
+        << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("  brindlecast mail-merge [LIST]\n\nopens the mail merge window"))
+        << help.out.toStdString();
+    // What the window cannot take is refused here, before any window or display is needed.
+    for (const QStringList& arguments :
+         {QStringList{"mail-merge", "--help"}, QStringList{"mail-merge", "a.csv", "b.csv"},
+          QStringList{"-platform", "offscreen", "mail-merge", "--frob"}}) {
+        const Outcome refused = run(arguments);
+        EXPECT_EQ(refused.code, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(refused.err, "brindlecast: mail-merge takes no options and one recipient list at "
+                               "most: brindlecast mail-merge [LIST]\nTry 'brindlecast --help'.\n");
+        EXPECT_EQ(refused.out, "");
+    }
+}
+
 } // namespace
 } // namespace brindlecast

@@ -1,7 +1,6 @@
 #include "cli/MakeValues.h"
 
 #include "app/Settings.h"
-#include "cli/CommandLine.h"
 #include "newsletter/DateTexts.h"
 #include "support/Isolated.h"
 
@@ -65,20 +64,6 @@ TEST_F(MakeValuesTest, AValuesFileGoesUnderTheSets) {
             EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("--values " + temp("v.json")));
         }
     }
-}
-
-TEST(WantsCommandLine, EveryArgumentButQtsWindowOptions) {
-    for (const auto& [arguments, wanted] : std::vector<std::pair<std::vector<const char*>, bool>>{
-             {{"brindlecast"}, false},
-             {{"brindlecast", "-session", "10d3a8c"}, false}, // a desktop session restoring it
-             {{"brindlecast", "-platform", "offscreen"}, false},
-             {{"brindlecast", "--style=Fusion"}, false},
-             {{"brindlecast", "make", "--output", "x.doc"}, true},
-             {{"brindlecast", "--help"}, true},
-             {{"brindlecast", "-version"}, true},
-             {{"brindlecast", "--frob"}, true}})
-        EXPECT_EQ(WantsCommandLine(int(arguments.size()), arguments.data()), wanted)
-            << arguments.back();
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows edition as a user gets it: the installer made from this build tree, run silently in
-# a fresh Wine prefix of its own, the program started from its Start-menu entry on a display of
-# its own, first without Word (the advice, then the end), then with the stand-in for Word
-# registered (the window, a value stored as it is typed, a newsletter made, previewed and saved
-# through the real windows), and the silent uninstall, which leaves the settings and nothing else.
+# a fresh Wine prefix of its own (with a Start-menu entry for the program and one for its mail
+# merge), the program started from its Start-menu entry on a display of its own, first without
+# Word (the advice, then the end), then with the stand-in for Word registered (the window, a
+# value stored as it is typed, a newsletter made, previewed and saved through the real windows),
+# and the silent uninstall, which leaves the settings and nothing else.
 # The end of the Windows session, with a newsletter in the preview, ends it the ordinary way too.
 # Usage: installer-test.sh BUILD_DIR STANDIN_EXE END_SESSION_EXE [SCREENSHOT.png]
 set -euo pipefail
@@ -67,6 +68,13 @@ for file in brindlecast.exe brindlecast-word.dll Qt6Core.dll Qt6Gui.dll Qt6Widge
   [ -f "$program_dir/$file" ] || fail "not installed: $file"
 done
 [ -f "$shortcut" ] || fail "no Start-menu entry"
+# A shortcut keeps its arguments as UTF-16 text: without the zero bytes they read as words.
+words_of() { tr -d '\0' <"$1"; }
+merge_shortcut=${shortcut%.lnk}\ Mail\ Merge.lnk
+[ -f "$merge_shortcut" ] || fail "no Start-menu entry for the mail merge"
+merge_words=$(words_of "$merge_shortcut")
+[[ $merge_words == *'mail-merge'* ]] || fail "the mail merge's entry does not say mail-merge"
+[[ $(words_of "$shortcut") != *'mail-merge'* ]] || fail "the program's own entry says mail-merge"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlecast'
 entry=$("$wine" reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
 for expected in "DisplayName    REG_SZ    Brindlecast" "Publisher    REG_SZ    Quillmark" \
@@ -185,6 +193,7 @@ step "uninstalling silently"
 # The uninstaller runs from a copy of itself and returns at once.
 within 60 sh -c "[ ! -e \"$program_dir\" ]" || fail "left behind: $(find "$program_dir" | head)"
 [ ! -e "$shortcut" ] || fail "the Start-menu entry was left"
+[ ! -e "$merge_shortcut" ] || fail "the mail merge's Start-menu entry was left"
 ! "$wine" reg query "$uninstall_key" >/dev/null 2>&1 || fail "the uninstall entry was left"
 stored || fail "the uninstaller took the user's settings"
 echo "installer test passed"

@@ -23,7 +23,12 @@ done
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/example.quillmark.Brindlecast.metainfo.xml
-desktop-file-validate "$root/usr/share/applications/brindlecast.desktop"
+for entry in brindlecast brindlecast-mail-merge; do
+  desktop-file-validate "$root/usr/share/applications/$entry.desktop"
+done
+# The mail merge's entry opens its window with the file it is given.
+grep -qx 'Exec=brindlecast mail-merge %f' "$root/usr/share/applications/brindlecast-mail-merge.desktop" ||
+  { echo "The mail merge's entry does not start brindlecast mail-merge"; exit 1; }
 
 # The command on the PATH must lead to the unpacked program, which finds its module beside it.
 program=$(readlink -f "$root/usr/bin/brindlecast")

@@ -1,4 +1,5 @@
-// The picture of a document's first page, as the preview shows it.
+// The picture of a document's page: the first, as the preview shows it, or the one holding a
+// range of another story (a text box's), as the mail merge window shows a recipient's.
 #include "OfficeProcess.h"
 #include "UnoProperties.h"
 #include "UnoSupport.h"
@@ -26,16 +27,27 @@ using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
-// The size of the first page in 1/100 mm, from its page style. The view cursor moves there too:
-// the export draws the page holding it.
-css::awt::Size firstPageSize(const Reference<css::lang::XComponent>& document) {
+// The size of the page holding `at` (the first page without it) in 1/100 mm, from its page
+// style. The view cursor moves there too: the export draws the page holding it.
+css::awt::Size pageSize(const Reference<css::lang::XComponent>& document,
+                        const Reference<css::text::XTextRange>& at) {
     const Reference<css::frame::XModel> model(document, UNO_QUERY_THROW);
     OUString pageStyleName;
     const Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(),
                                                              UNO_QUERY);
     if (view.is()) {
         const Reference<css::text::XTextViewCursor> cursor = view->getViewCursor();
-        Reference<css::text::XPageCursor>(cursor, UNO_QUERY_THROW)->jumpToFirstPage();
+        bool there = false;
+        if (at.is()) {
+            // The view cannot enter a drawing shape's text: that range is pictured on page 1.
+            try {
+                cursor->gotoRange(at, false);
+                there = true;
+            } catch (const css::uno::Exception&) {
+            }
+        }
+        if (!there)
+            Reference<css::text::XPageCursor>(cursor, UNO_QUERY_THROW)->jumpToFirstPage();
         Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
             ->getPropertyValue(OUString("PageStyleName")) >>= pageStyleName;
     }
@@ -67,7 +79,7 @@ void exportPage(const Reference<css::lang::XComponent>& document, const QString&
 
 } // namespace
 
-void WriterDocument::copyFirstPageAsPicture() {
+void WriterDocument::copyPageAsPicture(const Reference<css::text::XTextRange>& at) {
     requireOpen();
     const QString picturePath =
         QStringLiteral("%1/page-%2.png").arg(mSession.office->folder()).arg(++mPictureCount);
@@ -75,7 +87,7 @@ void WriterDocument::copyFirstPageAsPicture() {
     QSize target;
     try {
         prepareOutput();
-        const css::awt::Size page = firstPageSize(mComponent);
+        const css::awt::Size page = pageSize(mComponent, at);
         const int width = mSession.pictureSize.logicalWidth * mSession.pictureSize.scale;
         target = QSize(width, int(std::lround(double(width) * page.Height / page.Width)));
         QFile::remove(picturePath);
