@@ -142,6 +142,11 @@ void MergeWindow::showFindings() {
                              .arg(stray.text);
         for (const PlacedBlockProblem& problem : report->blockProblems)
             lines << problem.text();
+        const QStringList empty = LeftEmptyForEveryone(mJob->list, *report, mJob->base);
+        if (!empty.isEmpty())
+            lines << QStringLiteral("%1 stays empty in every newsletter: the list has no such "
+                                    "column and no value is kept for it.")
+                         .arg(empty.join(QStringLiteral(", ")));
     }
     mFindings->setText(lines.isEmpty() ? QStringLiteral("%1 recipients in %2.")
                                              .arg(mJob->list.recipients.size())
