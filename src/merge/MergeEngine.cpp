@@ -10,29 +10,6 @@
 
 namespace brindlecast {
 
-namespace {
-
-// The part of a newsletter that is the recipient's own: a text box, header or footer that shows
-// their name (a look's mailing panel is one), pictured on its page; otherwise the main text,
-// whose first page is what a letter of the user's own addresses them on.
-engine::Range& RecipientsPage(engine::Document& document, const Recipient& recipient) {
-    QString mark = recipient.name();
-    for (const QString& value : recipient.values)
-        if (mark.isEmpty())
-            mark = value;
-    if (!mark.isEmpty()) {
-        for (engine::Shape* shape : document.shapes())
-            if (shape->hasText() && shape->textRange().text().contains(mark))
-                return shape->textRange();
-        for (engine::Range* story : document.storyRanges())
-            if (story->storyType() != 1 && story->text().contains(mark))
-                return *story;
-    }
-    return document.range();
-}
-
-} // namespace
-
 /// What a list run would tell a terminal along the way: the window shows its own account.
 class SilentConsole final : public cli::Console {
 public:
@@ -94,7 +71,8 @@ QImage MergeEngine::picture(int index) {
     std::unique_ptr<engine::Application> application = mSlot->engine.createApplication();
     try {
         engine::Document& document = application->open(made, true);
-        RecipientsPage(document, mJob->list.recipients[size_t(index)]).copyAsPicture();
+        // The first page, as the preview window shows it: the looks address their reader there.
+        document.range().copyAsPicture();
         document.closeWithoutSaving();
     } catch (...) {
         engine::QuitQuietly(application);

@@ -87,6 +87,7 @@ QWidget* MergeWindow::buildSourceRow() {
     mListShown = new QLineEdit(list);
     mListShown->setReadOnly(true);
     mListShown->setPlaceholderText(QStringLiteral("No list open"));
+    mListShown->setAccessibleName(QStringLiteral("Recipient list"));
     mOpenList = Button(QStringLiteral("&Open List…"),
                        QStringLiteral("Open a recipient list (Ctrl+O)"), list);
     connect(mOpenList, &QPushButton::clicked, this, &MergeWindow::chooseList);

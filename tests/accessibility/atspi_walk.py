@@ -184,8 +184,8 @@ def walk_merge(pid):
     for name in ("Open List…", "First", "Previous", "Next", "Last", "Zoom In", "Zoom Out",
                  "Combined PDF…", "Send…"):
         check(any(node.name == name for node in controls), f"mail merge: {name} is there")
-    check(any(node.getRoleName() == "entry" and node.name == "Filter" for node in controls),
-          "mail merge: the filter is a named entry")
+    check(any(node.getRoleName() == "text" and node.name == "Filter" for node in controls),
+          "mail merge: the filter is a named text field")
     table = walk_table(walker, window)
     if table is not None:
         cells = table.queryTable()

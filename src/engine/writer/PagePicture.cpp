@@ -1,5 +1,4 @@
-// The picture of a document's page: the first, as the preview shows it, or the one holding a
-// range of another story (a text box's), as the mail merge window shows a recipient's.
+// The picture of a document's first page, as the preview shows it.
 #include "OfficeProcess.h"
 #include "UnoProperties.h"
 #include "UnoSupport.h"
@@ -27,27 +26,16 @@ using css::uno::UNO_QUERY_THROW;
 
 namespace {
 
-// The size of the page holding `at` (the first page without it) in 1/100 mm, from its page
-// style. The view cursor moves there too: the export draws the page holding it.
-css::awt::Size pageSize(const Reference<css::lang::XComponent>& document,
-                        const Reference<css::text::XTextRange>& at) {
+// The size of the first page in 1/100 mm, from its page style. The view cursor moves there too:
+// the export draws the page holding it.
+css::awt::Size firstPageSize(const Reference<css::lang::XComponent>& document) {
     const Reference<css::frame::XModel> model(document, UNO_QUERY_THROW);
     OUString pageStyleName;
     const Reference<css::text::XTextViewCursorSupplier> view(model->getCurrentController(),
                                                              UNO_QUERY);
     if (view.is()) {
         const Reference<css::text::XTextViewCursor> cursor = view->getViewCursor();
-        bool there = false;
-        if (at.is()) {
-            // The view cannot enter a drawing shape's text: that range is pictured on page 1.
-            try {
-                cursor->gotoRange(at, false);
-                there = true;
-            } catch (const css::uno::Exception&) {
-            }
-        }
-        if (!there)
-            Reference<css::text::XPageCursor>(cursor, UNO_QUERY_THROW)->jumpToFirstPage();
+        Reference<css::text::XPageCursor>(cursor, UNO_QUERY_THROW)->jumpToFirstPage();
         Reference<css::beans::XPropertySet>(cursor, UNO_QUERY_THROW)
             ->getPropertyValue(OUString("PageStyleName")) >>= pageStyleName;
     }
@@ -79,7 +67,7 @@ void exportPage(const Reference<css::lang::XComponent>& document, const QString&
 
 } // namespace
 
-void WriterDocument::copyPageAsPicture(const Reference<css::text::XTextRange>& at) {
+void WriterDocument::copyFirstPageAsPicture() {
     requireOpen();
     const QString picturePath =
         QStringLiteral("%1/page-%2.png").arg(mSession.office->folder()).arg(++mPictureCount);
@@ -87,7 +75,7 @@ void WriterDocument::copyPageAsPicture(const Reference<css::text::XTextRange>& a
     QSize target;
     try {
         prepareOutput();
-        const css::awt::Size page = pageSize(mComponent, at);
+        const css::awt::Size page = firstPageSize(mComponent);
         const int width = mSession.pictureSize.logicalWidth * mSession.pictureSize.scale;
         target = QSize(width, int(std::lround(double(width) * page.Height / page.Width)));
         QFile::remove(picturePath);

@@ -310,10 +310,6 @@ bool TextStory::hasText() {
     return !mWholeText->isEmpty();
 }
 
-css::uno::Reference<css::text::XTextRange> TextStory::start() const {
-    return mText.is() ? mText->getStart() : css::uno::Reference<css::text::XTextRange>();
-}
-
 void TextStory::release() {
     mParagraphs.clear();
     mListed.clear();

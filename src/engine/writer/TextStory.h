@@ -60,9 +60,6 @@ public:
     /// Deletes from a place of the paragraphs() last listed to another (see Range::deleteText).
     void deleteText(int fromParagraph, qsizetype fromOffset, int toParagraph, qsizetype toOffset);
 
-    /// Where the text starts, for the view to go to.
-    css::uno::Reference<css::text::XTextRange> start() const;
-
     /// Drops every reference into the document at once (before the document closes).
     void release();
 

@@ -139,9 +139,7 @@ public:
     /// The range the session's selection searches: the main text.
     WriterRange& selectionRange();
     /// Renders page 1 and puts it on the clipboard.
-    /// Puts a picture of the page that holds `at` on the clipboard; of the first page without
-    /// it, or where the view cannot go there (a drawing shape's text).
-    void copyPageAsPicture(const css::uno::Reference<css::text::XTextRange>& at = {});
+    void copyFirstPageAsPicture();
     bool isClosed() const { return !mComponent.is(); }
     const SessionContext& session() const { return mSession; }
     /// Closes without reporting failures (a dead engine has nothing left to close).

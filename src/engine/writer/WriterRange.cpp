@@ -49,8 +49,7 @@ WriterRange::WriterRange(WriterDocument& document, std::shared_ptr<TextStory> st
     , mStoryType(storyType) {}
 
 void WriterRange::copyAsPicture() {
-    // The main text's first page, as the preview shows it; another story's where it stands.
-    mDocument.copyPageAsPicture(mStoryType == 1 ? nullptr : mStory->start());
+    mDocument.copyFirstPageAsPicture();
 }
 
 // Objects show as ObjectCharacter where a bracketed word may be, which a check of a template's
