@@ -92,3 +92,5 @@ std::optional<QCursor> LoadCursorFile(const QString& path) {
 }
 
 } // namespace brindlecast
+
+#include "moc_WindowPointer.cpp"

@@ -255,3 +255,5 @@ void Form1::closeEvent(QCloseEvent* event) {
 }
 
 } // namespace brindlecast
+
+#include "moc_Form1.cpp"

@@ -67,3 +67,5 @@ void MakeFilesDialog::chooseFolder() {
 }
 
 } // namespace brindlecast
+
+#include "moc_MakeFilesDialog.cpp"

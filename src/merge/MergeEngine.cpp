@@ -86,3 +86,5 @@ QImage MergeEngine::picture(int index) {
 }
 
 } // namespace brindlecast
+
+#include "moc_MergeEngine.cpp"

@@ -224,3 +224,5 @@ void MergeWindow::dropEvent(QDropEvent* event) {
 }
 
 } // namespace brindlecast
+
+#include "moc_MergeWindow.cpp"

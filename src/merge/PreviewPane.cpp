@@ -161,3 +161,5 @@ bool PreviewPane::viewportEvent(QEvent* event) {
 }
 
 } // namespace brindlecast
+
+#include "moc_PreviewPane.cpp"

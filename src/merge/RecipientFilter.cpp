@@ -71,3 +71,5 @@ std::optional<int> StepTicked(const QAbstractProxyModel& view, const RecipientTa
 }
 
 } // namespace brindlecast
+
+#include "moc_RecipientFilter.cpp"

@@ -162,3 +162,5 @@ Qt::ItemFlags RecipientTable::flags(const QModelIndex& index) const {
 }
 
 } // namespace brindlecast
+
+#include "moc_RecipientTable.cpp"

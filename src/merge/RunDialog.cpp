@@ -120,3 +120,5 @@ void RunDialog::finish(int code) {
 }
 
 } // namespace brindlecast
+
+#include "moc_RunDialog.cpp"

@@ -167,3 +167,5 @@ cli::SendOptions SendDialog::options(const cli::MakeOptions& make) const {
 }
 
 } // namespace brindlecast
+
+#include "moc_SendDialog.cpp"

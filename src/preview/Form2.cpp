@@ -225,3 +225,5 @@ void Form2::Form_Unload() {
 }
 
 } // namespace brindlecast
+
+#include "moc_Form2.cpp"

@@ -104,3 +104,5 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 }
 
 } // namespace brindlecast
+
+#include "moc_PictureBox.cpp"

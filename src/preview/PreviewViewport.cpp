@@ -33,3 +33,5 @@ QSize PreviewViewport::outerTwips() const {
 }
 
 } // namespace brindlecast
+
+#include "moc_PreviewViewport.cpp"
