@@ -25,6 +25,23 @@
 
 namespace brindlecast::cli {
 
+RunInputs ReadRunInputs(const MakeOptions& options) {
+    return {TemplateFor(options), MakeValues(!options.noStored, options.sets, options.values,
+                                             !options.templateFile.isEmpty())};
+}
+
+int ReportFailures(Console& console, const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const UsageError& error) {
+        console.error(QString::fromLocal8Bit(error.what()));
+        return BadUsage;
+    } catch (const std::exception& error) {
+        console.error(QString::fromLocal8Bit(error.what()));
+        return SomeFailed;
+    }
+}
+
 engine::SaveFormat FormatOf(const MakeOptions& options, const QString& path) {
     if (!options.format.isEmpty()) {
         if (const auto named = engine::SaveFormatNamed(options.format))
@@ -214,31 +231,19 @@ int RunMake(const MakeOptions& options) {
 int RunMake(const MakeOptions& options, Console& console) {
     // What runs of killed programs left; never a live run's.
     RemoveDeadListFolders(TempFolder());
-    try {
+    return ReportFailures(console, [&] {
         if (options.force && options.skipExisting)
             throw UsageError(QStringLiteral("--force replaces what exists and --skip-existing "
                                             "keeps it: give one of them"));
-        std::optional<TemplateSource> read;
-        std::optional<NewsletterValues> typed;
-        {
+        const RunInputs inputs = [&] {
             // A pipe may keep its reader waiting for ever; nothing is made yet to clean up.
             const EndAtOnceOnTerminationSignals atOnce;
-            read = TemplateFor(options);
-            typed = MakeValues(!options.noStored, options.sets, options.values,
-                               !options.templateFile.isEmpty());
-        }
-        const TemplateSource& source = *read;
-        const NewsletterValues& values = *typed;
+            return ReadRunInputs(options);
+        }();
         if (options.recipients.isEmpty())
-            return makeOne(options, values, source, console);
-        return MakeList(options, values, source, console);
-    } catch (const UsageError& error) {
-        console.error(QString::fromLocal8Bit(error.what()));
-        return BadUsage;
-    } catch (const std::exception& error) {
-        console.error(QString::fromLocal8Bit(error.what()));
-        return SomeFailed;
-    }
+            return makeOne(options, inputs.values, inputs.source, console);
+        return MakeList(options, inputs.values, inputs.source, console);
+    });
 }
 
 } // namespace brindlecast::cli

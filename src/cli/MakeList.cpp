@@ -259,13 +259,11 @@ int MakeListFiles(ListJob& job, const MakeOptions& options, const TemplateSource
 }
 
 ListJob SettleListJob(const MakeOptions& options, EngineSlot& engine) {
-    const TemplateSource source = TemplateFor(options);
-    const NewsletterValues values = MakeValues(!options.noStored, options.sets, options.values,
-                                               !options.templateFile.isEmpty());
-    ListJob job = StartListJob(options, values, source, engine);
+    const RunInputs inputs = ReadRunInputs(options);
+    ListJob job = StartListJob(options, inputs.values, inputs.source, engine);
     if (!options.templateFile.isEmpty()) {
         engine.start();
-        job.templateReport = InspectTemplate(engine, source, options);
+        job.templateReport = InspectTemplate(engine, inputs.source, options);
     }
     return job;
 }

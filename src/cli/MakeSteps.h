@@ -11,6 +11,7 @@
 #include "newsletter/Recipients.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The steps "brindlecast make" shares between one newsletter and a list's. Internal to the
@@ -19,6 +20,19 @@ namespace brindlecast::cli {
 
 class Console;
 struct EngineSlot;
+
+/// What a run starts from: the template and the values, read as make reads them.
+struct RunInputs {
+    TemplateSource source;
+    NewsletterValues values;
+};
+
+/// Reads the template and the values `options` name. Throws UsageError.
+RunInputs ReadRunInputs(const MakeOptions& options);
+
+/// Runs a command's `body` and says on `console` why it failed: a UsageError ends it with
+/// BadUsage, any other exception with SomeFailed.
+int ReportFailures(Console& console, const std::function<int()>& body);
 
 /// The format asked for with --format, or the one of `path`'s extension, else .doc.
 engine::SaveFormat FormatOf(const MakeOptions& options, const QString& path);

@@ -45,38 +45,29 @@ int RunSend(const SendOptions& given) {
     return RunSend(given, console);
 }
 
-int RunSend(const SendOptions& given, Console& console) {
+int RunSend(const SendOptions& options, Console& console) {
     RemoveDeadListFolders(TempFolder());
-    try {
-        RefuseMakeOnly(given);
-        const engine::SaveFormat format = AttachFormat(given.make.format);
-        const SendOptions& options = given;
-        std::optional<TemplateSource> read;
-        std::optional<NewsletterValues> typed;
-        {
+    return ReportFailures(console, [&] {
+        RefuseMakeOnly(options);
+        const engine::SaveFormat format = AttachFormat(options.make.format);
+        const RunInputs inputs = [&] {
             const EndAtOnceOnTerminationSignals atOnce;
-            read = TemplateFor(options.make);
-            typed = MakeValues(!options.make.noStored, options.make.sets, options.make.values,
-                               !options.make.templateFile.isEmpty());
+            return ReadRunInputs(options.make);
+        }();
+        try {
+            EngineSlot first;
+            ListJob job = StartListJob(options.make, inputs.values, inputs.source, first);
+            job.format = format;
+            NameListFiles(job, options.make);
+            mail::MailSettings settings = mail::StoredMailSettings();
+            MailPlan plan = ReadMailPlan(options, settings, job);
+            return SendRunner(options, plan, job, inputs.source, settings, console, first).run();
+        } catch (const ListEngineFailure& failure) {
+            console.error(
+                QStringLiteral("%1; nothing was sent").arg(QString::fromLocal8Bit(failure.what())));
+            return failure.exitCode();
         }
-        EngineSlot first;
-        ListJob job = StartListJob(options.make, *typed, *read, first);
-        job.format = format;
-        NameListFiles(job, options.make);
-        mail::MailSettings settings = mail::StoredMailSettings();
-        MailPlan plan = ReadMailPlan(options, settings, job);
-        return SendRunner(options, plan, job, *read, settings, console, first).run();
-    } catch (const ListEngineFailure& failure) {
-        console.error(
-            QStringLiteral("%1; nothing was sent").arg(QString::fromLocal8Bit(failure.what())));
-        return failure.exitCode();
-    } catch (const UsageError& error) {
-        console.error(QString::fromLocal8Bit(error.what()));
-        return BadUsage;
-    } catch (const std::exception& error) {
-        console.error(QString::fromLocal8Bit(error.what()));
-        return SomeFailed;
-    }
+    });
 }
 
 } // namespace brindlecast::cli

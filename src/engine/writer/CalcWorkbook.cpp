@@ -2,14 +2,11 @@
 
 #include "OfficeProcess.h"
 #include "OfficeSafety.h"
-#include "UnoProperties.h"
 #include "UnoSupport.h"
 
 #include <QFileInfo>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XMultiComponentFactory.hpp>
@@ -22,7 +19,6 @@
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XText.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 namespace brindlecast::engine::writer {
 
@@ -158,14 +154,7 @@ void CalcWorkbook::closeQuietly() noexcept {
     const FileGate::Pass pass = std::move(mPass);
     if (!mOffice->alive())
         return;
-    try {
-        const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-        else
-            component->dispose();
-    } catch (...) {
-    }
+    closeComponent(component);
 }
 
 CalcSpreadsheets::CalcSpreadsheets(std::shared_ptr<OfficeProcess> office)
@@ -202,16 +191,10 @@ Workbook& CalcSpreadsheets::open(const QString& path) {
     try {
         pass = mOffice->allowFile(path);
         const Reference<css::frame::XComponentLoader> loader(mOffice->desktop(), UNO_QUERY_THROW);
-        // Read only, its macros never run, its links (other files, DDE, web queries) are never
-        // updated, and a question such as a password is answered with "cancel". The office's
+        // Its links (other files, DDE, web queries) are never updated either. The office's
         // settings (OfficeSafety) keep it from calculating the formulas again as it loads.
-        component = loader->loadComponentFromURL(
-            fileUrl(path), OUString("_blank"), 0,
-            properties(
-                {property("Hidden", Any(true)), property("ReadOnly", Any(true)),
-                 property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-                 property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
-                 property("InteractionHandler", Any(RefusingInteractionHandler(questions)))}));
+        component = loader->loadComponentFromURL(fileUrl(path), OUString("_blank"), 0,
+                                                 SafeLoadArguments(true, questions));
     } catch (...) {
         failure = mOffice->alive() ? damaged()
                                    : QStringLiteral("the document engine stopped while opening it");

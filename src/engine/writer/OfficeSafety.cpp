@@ -6,9 +6,12 @@
 #include <com/sun/star/beans/NamedValue.hpp>
 #include <com/sun/star/configuration/theDefaultProvider.hpp>
 #include <com/sun/star/container/XNameReplace.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>
 #include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
 #include <com/sun/star/task/XInteractionRequest.hpp>
 #include <com/sun/star/ucb/UniversalContentBroker.hpp>
 #include <com/sun/star/util/XChangesBatch.hpp>
@@ -141,9 +144,16 @@ void RestrictOffice(const Reference<css::uno::XComponentContext>& context) {
     }
 }
 
-Reference<css::task::XInteractionHandler>
-RefusingInteractionHandler(std::shared_ptr<OpenQuestions> questions) {
-    return new RefusingHandler(std::move(questions));
+Sequence<css::beans::PropertyValue> SafeLoadArguments(bool readOnly,
+                                                      std::shared_ptr<OpenQuestions> questions) {
+    const Reference<css::task::XInteractionHandler> handler =
+        new RefusingHandler(std::move(questions));
+    return properties(
+        {property("Hidden", Any(true)), property("ReadOnly", Any(readOnly)),
+         property("AsTemplate", Any(false)),
+         property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
+         property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
+         property("InteractionHandler", Any(handler))});
 }
 
 } // namespace brindlecast::engine::writer

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
-#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/uno/Sequence.hxx>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <memory>
 
@@ -28,10 +29,12 @@ struct OpenQuestions {
     QString other; // the type of another question, when one came
 };
 
-/// An interaction handler that answers every question of the office with "cancel" and notes
-/// it in `questions`: nobody is there to answer, and a question must never leave a load
-/// waiting (a password above all).
-css::uno::Reference<css::task::XInteractionHandler>
-RefusingInteractionHandler(std::shared_ptr<OpenQuestions> questions);
+/// The arguments that open a document of others as itself (a template too, not a new document
+/// made from it), hidden, `readOnly` or not: its macros never run, its links are never updated,
+/// and every question the office asks is answered with "cancel" and noted in `questions`:
+/// nobody is there to answer, and a question must never leave a load waiting (a password above
+/// all).
+css::uno::Sequence<css::beans::PropertyValue>
+SafeLoadArguments(bool readOnly, std::shared_ptr<OpenQuestions> questions);
 
 } // namespace brindlecast::engine::writer

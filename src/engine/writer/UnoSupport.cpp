@@ -5,6 +5,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/uno/Exception.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <exception>
 
 namespace brindlecast::engine::writer {
@@ -44,6 +45,17 @@ EngineError currentEngineError(const QString& context, const std::function<bool(
                                .toStdString());
     } catch (...) {
         return EngineError(context.toStdString());
+    }
+}
+
+void closeComponent(const css::uno::Reference<css::lang::XComponent>& component) noexcept {
+    try {
+        const css::uno::Reference<css::util::XCloseable> closeable(component, css::uno::UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            component->dispose();
+    } catch (...) {
     }
 }
 

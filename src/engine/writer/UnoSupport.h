@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 
 #include <QString>
+#include <com/sun/star/lang/XComponent.hpp>
 #include <functional>
 #include <rtl/ustring.hxx>
 
@@ -33,5 +34,9 @@ QString engineStoppedMessage();
 /// `engineAlive` tells whether the engine process still runs; a runtime failure of a dead
 /// engine is its death, not a fault of the call.
 EngineError currentEngineError(const QString& context, const std::function<bool()>& engineAlive);
+
+/// Closes `component` (or disposes of it, when it cannot be closed), whatever happens: a
+/// vetoed close hands it to whoever vetoed, and a dead engine took it along.
+void closeComponent(const css::uno::Reference<css::lang::XComponent>& component) noexcept;
 
 } // namespace brindlecast::engine::writer

@@ -1,17 +1,13 @@
 #include "OfficeProcess.h"
 #include "OfficeSafety.h"
-#include "UnoProperties.h"
 #include "UnoSupport.h"
 #include "WriterDocument.h"
 
 #include <QFileInfo>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/document/UpdateDocMode.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 
 namespace brindlecast::engine::writer {
 
-using css::uno::Any;
 using css::uno::Reference;
 using css::uno::UNO_QUERY_THROW;
 
@@ -47,17 +43,9 @@ Document& WriterApplication::open(const QString& path, bool readOnly) {
         pass = mSession.office->allowFile(path);
         const Reference<css::frame::XComponentLoader> loader(mSession.office->desktop(),
                                                              UNO_QUERY_THROW);
-        // The template itself opens, not a new document made from it; its macros never run,
-        // its links are never updated (its attached template neither), and a question, such
-        // as a password, is answered with "cancel" rather than left waiting.
-        component = loader->loadComponentFromURL(
-            fileUrl(path), OUString("_blank"), 0,
-            properties(
-                {property("Hidden", Any(true)), property("ReadOnly", Any(readOnly)),
-                 property("AsTemplate", Any(false)),
-                 property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE)),
-                 property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE)),
-                 property("InteractionHandler", Any(RefusingInteractionHandler(questions)))}));
+        // Its attached template is never updated either.
+        component = loader->loadComponentFromURL(fileUrl(path), OUString("_blank"), 0,
+                                                 SafeLoadArguments(readOnly, questions));
     } catch (...) {
         failure = openFailure(mSession);
     }

@@ -8,14 +8,12 @@
 #include <com/sun/star/document/XDocumentPropertiesSupplier.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
-#include <com/sun/star/util/XCloseable.hpp>
 
 namespace brindlecast::engine::writer {
 
 using css::uno::Any;
 using css::uno::Reference;
 using css::uno::Sequence;
-using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 WriterDocument::WriterDocument(const SessionContext& session,
@@ -165,15 +163,7 @@ void WriterDocument::closeQuietly() {
     const FileGate::Pass pass = std::move(mPass);
     if (!mSession.engineAlive())
         return;
-    try {
-        const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-        else
-            component->dispose();
-    } catch (...) {
-        // A vetoed close hands the document to whoever vetoed; a dead engine took it along.
-    }
+    closeComponent(component);
 }
 
 void WriterDocument::close() {
