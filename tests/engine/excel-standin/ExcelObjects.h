@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExcelModel.h"
+#include "Server.h"
 
 #include <memory>
 #include <vector>
@@ -45,8 +46,5 @@ constexpr long XlManual = -4135;
 void finding(const std::wstring& text);
 /// Fails a call on an object of a closed workbook.
 void requireOpen(const Book& book);
-
-/// Provided by the server's main: Quit was called, end once the objects are released.
-void quitRequested();
 
 } // namespace standin::excel

@@ -2,6 +2,7 @@
 
 #include "FindEngine.h"
 #include "Model.h"
+#include "Server.h"
 
 #include <memory>
 #include <vector>
@@ -74,9 +75,6 @@ IUnknown* newEnumerator(std::vector<IDispatch*> items);
 void closeDocument(Session& session, DocModel& doc, long saveChanges);
 /// The full form of a path as Word records it.
 std::wstring fullPath(const std::wstring& path);
-
-/// Provided by the server's main: Quit was called, end once the objects are released.
-void quitRequested();
 
 /// What the user does in this Word (the user-* switches) at the client's first Open: `before`
 /// it is opened, and after it.
